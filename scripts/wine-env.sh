@@ -1,0 +1,49 @@
+# Sourced by the scripts that run Windows programs: a private Wine prefix in
+# the build tree, a wineserver that stays up between programs, and an Xvfb
+# display for the message boxes. Nothing here touches ~/.wine.
+
+LAUNCH_ROOT=${LAUNCH_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+export WINEPREFIX=${LAUNCH_WINEPREFIX:-$LAUNCH_ROOT/build/wineprefix}
+export WINEARCH=win32
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=${WINEDEBUG:--all}
+export LAUNCH_DISPLAY=${LAUNCH_DISPLAY:-:87}
+export DISPLAY=$LAUNCH_DISPLAY
+
+# Starts Xvfb on LAUNCH_DISPLAY unless something already serves it.
+launch_ensure_display() {
+  local number=${LAUNCH_DISPLAY#:}
+  if [ ! -S "/tmp/.X11-unix/X$number" ]; then
+    setsid Xvfb "$LAUNCH_DISPLAY" -screen 0 1024x768x24 -nolisten tcp \
+      </dev/null >/dev/null 2>&1 &
+    for _ in $(seq 50); do
+      [ -S "/tmp/.X11-unix/X$number" ] && break
+      sleep 0.1
+    done
+  fi
+}
+
+# Creates the prefix once (serialised, so parallel tests wait for it) and
+# keeps a wineserver running so that each program starts in a fraction of a
+# second. Boxes appear at once with unmanaged windows.
+launch_ensure_prefix() {
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.launch-ready" ]; then
+      rm -rf "$WINEPREFIX"
+      wineboot -i >/dev/null 2>&1
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+      wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1
+      wineserver -w
+      touch "$WINEPREFIX/.launch-ready"
+    fi
+  ) 9>"$WINEPREFIX.lock"
+  # -p300: the server outlives each program, and goes five minutes after the
+  # last one.
+  setsid wineserver -p300 </dev/null >/dev/null 2>&1 || true
+}
+
+launch_stop_wine() {
+  wineserver -k >/dev/null 2>&1 || true
+}

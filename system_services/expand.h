@@ -1,0 +1,17 @@
+// Expansion of files compressed by the platform's compression tool (SZDD),
+// through the platform's LZ library; other files are copied unchanged.
+#pragma once
+
+#include <string>
+
+namespace services {
+
+// Shows a "CopyFile" box and answers false when the source or destination
+// cannot be opened or the copy fails.
+bool ExpandFile(const std::string& source, const std::string& destination);
+
+// The size that an SZDD header promises, or -1 when the file has no such
+// header.
+long CompressedOriginalSize(const std::string& source);
+
+}  // namespace services

@@ -1,0 +1,26 @@
+// Files: existence and time stamps, forced deletion, directory listings and
+// the list files written for the installed application.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace services {
+
+// Last-write time as a packed local DOS date and time; -1 for a missing file
+// or a folder. Files from 2044 on have negative stamps.
+long FileStamp(const std::string& name);
+// True for an existing file; folders do not count.
+bool FileExistsSafe(const std::string& name);
+// Clears the attributes first, so that read-only files go too.
+bool DeleteFileForced(const std::string& name);
+// Plain deletion; a failure is ignored.
+void DeleteFilePlain(const std::string& name);
+void EnsureFileExists(const std::string& name);
+// Every entry that the pattern matches, folders and "." ".." included.
+std::vector<std::string> EnumerateDirectory(const std::string& pattern);
+// Writes each line with CR LF; raises EFCreateError or EWriteError.
+void SaveListToFile(const std::vector<std::string>& lines,
+                    const std::string& fileName);
+
+}  // namespace services

@@ -1,0 +1,45 @@
+#include "messages.h"
+
+#include "message_box.h"
+
+#ifndef LAUNCH_DOWNLOAD_SITES
+#define LAUNCH_DOWNLOAD_SITES "download.lexivane.example/mirror.lexivane.example"
+#endif
+
+namespace services {
+
+void ReportWindowsError(const std::string& operationName) {
+  DWORD code = GetLastError();
+  if (code == 0) return;
+  char text[256];
+  text[0] = '\0';
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                 nullptr, code, 0, text, 255, nullptr);
+  text[255] = '\0';
+  if (text[0] == '\0') return;
+  std::string caption = "Windows Error: " + operationName;
+  ShowBox(nullptr, text, caption.c_str(), MB_OK);
+}
+
+int MessageBoxWithReport(HWND owner, const std::string& text,
+                         const std::string& caption, UINT style) {
+  SetLastError(0);
+  int result = ShowBox(owner, text.c_str(), caption.c_str(), style);
+  if (result == 0) ReportWindowsError("MessageBox");
+  return result;
+}
+
+void ShowMessage(const std::string& text, const std::string& caption) {
+  MessageBoxWithReport(nullptr, text, caption, MB_OK);
+}
+
+std::string DownloadSuffix() {
+  return ". Download latest program from " LAUNCH_DOWNLOAD_SITES
+         " and reinstall.";
+}
+
+void ShowAdvice(const std::string& text) {
+  ShowMessage(text + DownloadSuffix(), "Check Startup");
+}
+
+}  // namespace services

@@ -1,0 +1,81 @@
+#include "paths.h"
+
+#include <windows.h>
+
+#include "errors.h"
+#include "messages.h"
+
+namespace services {
+
+namespace {
+constexpr DWORD kPathBuffer = 255;
+
+std::string::size_type LastSeparator(const std::string& path) {
+  return path.find_last_of("\\:");
+}
+
+[[noreturn]] void RefuseTooLong(const std::string& message) {
+  throw ETooLongError(message);
+}
+}  // namespace
+
+std::string WithTrailingBackslash(const std::string& path) {
+  if (path.empty() || path.back() == '\\') return path;
+  return path + '\\';
+}
+
+std::string DirectoryPart(const std::string& path) {
+  auto separator = LastSeparator(path);
+  return separator == std::string::npos ? std::string()
+                                        : path.substr(0, separator + 1);
+}
+
+std::string NamePart(const std::string& path) {
+  auto separator = LastSeparator(path);
+  std::string::size_type start =
+      separator == std::string::npos ? 0 : separator + 1;
+  return path.substr(start, 255);
+}
+
+std::string ShortPathOf(const std::string& path) {
+  char buffer[kPathBuffer + 1] = {};
+  SetLastError(0);
+  DWORD length = GetShortPathNameA(path.c_str(), buffer, kPathBuffer);
+  if (length == 0) return path;
+  if (length >= kPathBuffer) RefuseTooLong("The path \"" + path + "\" is too long.");
+  return std::string(buffer, length);
+}
+
+std::string TempDirectory() {
+  char buffer[kPathBuffer + 1] = {};
+  SetLastError(0);
+  DWORD length = GetTempPathA(kPathBuffer, buffer);
+  if (length >= kPathBuffer) RefuseTooLong("The path of the temporary directory is too long.");
+  if (length == 0) ReportWindowsError("GetTempPath");
+  return WithTrailingBackslash(std::string(buffer, length));
+}
+
+std::string MapChars(const std::string& text, const std::string& toSet,
+                     const std::string& fromSet) {
+  std::string result = text;
+  for (char& c : result) {
+    auto p = fromSet.find(c);
+    if (p != std::string::npos && p < toSet.size()) c = toSet[p];
+  }
+  return result;
+}
+
+std::string SanitizeFileName(const std::string& path) {
+  static const char kFrom[] = "<>:\"/\\|%";
+  static const char kTo[] = "[]______";
+  return DirectoryPart(path) + MapChars(NamePart(path), kTo, kFrom);
+}
+
+int CompareNoCase(const std::string& a, const std::string& b) {
+  return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(),
+                        static_cast<int>(a.size()), b.c_str(),
+                        static_cast<int>(b.size())) -
+         2;
+}
+
+}  // namespace services

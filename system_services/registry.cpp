@@ -1,0 +1,115 @@
+#include "registry.h"
+
+#include <vector>
+
+#include "errors.h"
+#include "text_tokens.h"
+#include "unique_handle.h"
+
+namespace services {
+
+namespace {
+std::string WithoutLeadingBackslash(const std::string& path) {
+  return (!path.empty() && path[0] == '\\') ? path.substr(1) : path;
+}
+
+// Reading needs read rights only: with all rights a standard user could not
+// open a machine-wide key at all, and would take an installed copy for none.
+UniqueKey OpenKey(HKEY base, const std::string& path, REGSAM access) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(base, path.c_str(), 0, access, &key) != ERROR_SUCCESS)
+    return UniqueKey();
+  return UniqueKey(key);
+}
+
+[[noreturn]] void RaiseRegistryError(const char* what,
+                                     const std::string& valueName) {
+  throw ERegistryException(std::string(what) + " '" + valueName + "'");
+}
+
+void ReadTextValue(HKEY key, const std::string& valueName,
+                   std::string& answer) {
+  DWORD type = 0;
+  DWORD size = 0;
+  if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type, nullptr,
+                       &size) != ERROR_SUCCESS ||
+      static_cast<LONG>(size) <= 0) {
+    answer.clear();
+    return;
+  }
+  answer.assign(size, '\0');
+  if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type,
+                       reinterpret_cast<BYTE*>(&answer[0]),
+                       &size) != ERROR_SUCCESS)
+    RaiseRegistryError("Failed to get data for", valueName);
+  if (type != REG_SZ && type != REG_EXPAND_SZ)
+    RaiseRegistryError("Invalid data type for", valueName);
+  // The stored text need not end with a NUL; the answer never runs past it.
+  answer.resize(answer.find('\0') == std::string::npos ? answer.size()
+                                                        : answer.find('\0'));
+}
+
+// Deletes every subkey, deepest first, then the key; answers whether the key
+// itself went.
+bool DeleteKey(HKEY base, const std::string& path) {
+  if (UniqueKey key = OpenKey(base, path, KEY_ALL_ACCESS); key.valid()) {
+    DWORD subkeys = 0;
+    DWORD longest = 0;
+    if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys,
+                         &longest, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr) == ERROR_SUCCESS) {
+      for (DWORD index = subkeys; index-- > 0;) {
+        std::vector<char> name(longest + 2, '\0');
+        DWORD length = longest + 1;
+        if (RegEnumKeyExA(key.get(), index, name.data(), &length, nullptr,
+                          nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+          DeleteKey(key.get(), std::string(name.data(), length));
+      }
+    }
+  }
+  return RegDeleteKeyA(base, path.c_str()) == ERROR_SUCCESS;
+}
+}  // namespace
+
+void ReadRegistryString(const std::string& valueName,
+                        const std::string& keyPath, HKEY root,
+                        std::string& answer) {
+  UniqueKey key = OpenKey(root, WithoutLeadingBackslash(keyPath), KEY_READ);
+  if (!key.valid()) {
+    answer.clear();
+    return;
+  }
+  ReadTextValue(key.get(), valueName, answer);
+}
+
+void ReadUninstallValue(const std::string& valueName, std::string& answer) {
+  ReadRegistryString(valueName, kUninstallKey, HKEY_CURRENT_USER, answer);
+  if (!answer.empty()) return;
+  try {
+    ReadRegistryString(valueName, kUninstallKey, HKEY_LOCAL_MACHINE, answer);
+  } catch (const Exception&) {
+    // The machine's registration is a fallback: a broken one counts as read.
+  }
+}
+
+void InstallDirectory(std::string& answer) {
+  ReadUninstallValue("UninstallString", answer);
+  int p = PosNoCase("LxvDel.Exe", answer);
+  answer.resize(p > 1 ? p - 1 : 0);
+}
+
+std::string DataDirectory() {
+  std::string command;
+  ReadUninstallValue("UninstallString", command);
+  std::string installDirectory;
+  InstallDirectory(installDirectory);
+  command.erase(0, installDirectory.size());
+  return NthToken(command, 4);
+}
+
+void DeleteRegistryTree(const std::string& keyPath, bool machineWide) {
+  DeleteKey(machineWide ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
+            WithoutLeadingBackslash(keyPath));
+}
+
+}  // namespace services

@@ -1,0 +1,118 @@
+#include "startup.h"
+
+#include <vector>
+
+#include "errors.h"
+#include "messages.h"
+#include "registry.h"
+#include "unique_handle.h"
+
+namespace services {
+
+namespace {
+struct SystemInformation {
+  bool isNt = false;
+  bool isAdministrator = true;
+};
+SystemInformation systemInformation;
+
+// An identity built by AllocateAndInitializeSid, freed with its FreeSid.
+class UniqueSid {
+ public:
+  explicit UniqueSid(PVOID(WINAPI* freeSid)(PSID)) : free_(freeSid) {}
+  UniqueSid(const UniqueSid&) = delete;
+  UniqueSid& operator=(const UniqueSid&) = delete;
+  ~UniqueSid() {
+    if (sid_ && free_) free_(sid_);
+  }
+  PSID* out() { return &sid_; }
+  PSID get() const { return sid_; }
+
+ private:
+  PSID sid_ = nullptr;
+  PVOID(WINAPI* free_)(PSID);
+};
+
+template <typename Function>
+void Resolve(HMODULE module, const char* name, Function& function) {
+  function = reinterpret_cast<Function>(
+      reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+UniqueToken OpenUserToken(const TokenFunctions& api) {
+  HANDLE token = nullptr;
+  if (api.OpenThreadToken &&
+      api.OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token))
+    return UniqueToken(token);
+  if (GetLastError() == ERROR_NO_TOKEN && api.OpenProcessToken &&
+      api.OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    return UniqueToken(token);
+  return UniqueToken();
+}
+}  // namespace
+
+TokenFunctions ResolveTokenFunctions() {
+  TokenFunctions api = {};
+  HMODULE advapi = GetModuleHandleA("advapi32.dll");
+  if (!advapi) return api;
+  Resolve(advapi, "OpenThreadToken", api.OpenThreadToken);
+  Resolve(advapi, "OpenProcessToken", api.OpenProcessToken);
+  Resolve(advapi, "AllocateAndInitializeSid", api.AllocateAndInitializeSid);
+  Resolve(advapi, "GetTokenInformation", api.GetTokenInformation);
+  Resolve(advapi, "EqualSid", api.EqualSid);
+  Resolve(advapi, "FreeSid", api.FreeSid);
+  return api;
+}
+
+bool QueryWindowsVersion() {
+  OSVERSIONINFOA version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+  SetLastError(0);
+  if (!GetVersionExA(&version)) {
+    ReportWindowsError("GetVersionEx");
+    version = OSVERSIONINFOA{};
+  }
+  return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+bool IsAdministratorWith(const TokenFunctions& api) {
+  UniqueToken token = OpenUserToken(api);
+  if (!token.valid()) return false;
+
+  SID_IDENTIFIER_AUTHORITY ntAuthority = {SECURITY_NT_AUTHORITY};
+  UniqueSid administrators(api.FreeSid);
+  if (!api.AllocateAndInitializeSid ||
+      !api.AllocateAndInitializeSid(&ntAuthority, 2,
+                                    SECURITY_BUILTIN_DOMAIN_RID,
+                                    DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                    administrators.out()))
+    throw SystemError("Winsys: Administrator-1");
+
+  DWORD size = 0;
+  if (!api.GetTokenInformation ||
+      api.GetTokenInformation(token.get(), TokenGroups, nullptr, 0, &size) ||
+      GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+    throw SystemError("Winsys: Administrator-2");
+
+  std::vector<unsigned char> buffer(size, 0);
+  if (!api.GetTokenInformation(token.get(), TokenGroups, buffer.data(), size,
+                               &size))
+    throw SystemError("Winsys: Administrator-3");
+
+  const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
+  for (DWORD i = 0; i < groups->GroupCount; ++i)
+    if (api.EqualSid && api.EqualSid(groups->Groups[i].Sid, administrators.get()))
+      return true;
+  return false;
+}
+
+bool IsAdministrator() { return IsAdministratorWith(ResolveTokenFunctions()); }
+
+void StartServices() {
+  systemInformation.isNt = QueryWindowsVersion();
+  systemInformation.isAdministrator =
+      systemInformation.isNt ? IsAdministrator() : true;
+  DeleteRegistryTree(kProductKey, true);
+}
+
+}  // namespace services
