@@ -16,6 +16,7 @@ launch_ensure_display() {
   if [ ! -S "/tmp/.X11-unix/X$number" ]; then
     setsid Xvfb "$LAUNCH_DISPLAY" -screen 0 1024x768x24 -nolisten tcp \
       </dev/null >/dev/null 2>&1 &
+    LAUNCH_XVFB_PID=$!
     for _ in $(seq 50); do
       [ -S "/tmp/.X11-unix/X$number" ] && break
       sleep 0.1
@@ -35,6 +36,8 @@ launch_ensure_prefix() {
       wineboot -i >/dev/null 2>&1
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
       wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1
+      # A drive whose file system refuses every new file, as a CD-ROM does.
+      ln -sfn /proc "$WINEPREFIX/dosdevices/r:"
       wineserver -w
       touch "$WINEPREFIX/.launch-ready"
     fi
@@ -44,6 +47,11 @@ launch_ensure_prefix() {
   setsid wineserver -p300 </dev/null >/dev/null 2>&1 || true
 }
 
+# Ends every Wine process of the prefix, and the display if this shell
+# started it.
 launch_stop_wine() {
   wineserver -k >/dev/null 2>&1 || true
+  if [ -n "${LAUNCH_XVFB_PID:-}" ]; then
+    kill "$LAUNCH_XVFB_PID" 2>/dev/null || true
+  fi
 }

@@ -8,8 +8,10 @@
 
 namespace services {
 
-// The box text, cut to the 255 characters that its buffer holds.
-std::string LastChanceText(const Exception& error);
+// The box text for an error raised in the program at modulePath, cut to the
+// 255 characters that its buffer holds.
+std::string LastChanceText(const Exception& error,
+                           const std::string& modulePath);
 
 [[noreturn]] void LastChance(const Exception& error);
 

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what the build, the tests and the demo need on Debian 12, and does
+# nothing when it is all there.
+set -euo pipefail
+
+packages=(cmake make g++ mingw-w64 wine wine32:i386 wine64 xvfb xdotool
+          mscompress imagemagick googletest python3)
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  as_root dpkg --add-architecture i386
+fi
+as_root apt-get update -q
+as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+  "${missing[@]}"

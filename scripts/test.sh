@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds the shipped program and the tests, then runs every test under Wine:
+# the unit tests of the services and the launcher, and the end-to-end cases
+# that run the real launch.exe from sample media on an Xvfb display.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+cmake --preset release >/dev/null
+cmake --build --preset release -j"$(nproc)"
+cmake --preset tests >/dev/null
+cmake --build --preset tests -j"$(nproc)"
+
+source scripts/wine-env.sh
+launch_ensure_display
+launch_ensure_prefix
+trap launch_stop_wine EXIT
+
+ctest --preset tests "$@"

@@ -1,0 +1,201 @@
+"""Runs the real launcher under Wine on an Xvfb display and collects what a
+user would see: every message box (caption and text, in order), the exit
+code, how the stand-in main application was started, and files written."""
+
+import getpass
+import os
+import pathlib
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+
+ROOT = pathlib.Path(__file__).resolve().parents[1]
+RELEASE = pathlib.Path(os.environ.get("LAUNCH_RELEASE_DIR", ROOT / "build" / "release"))
+MEDIA = RELEASE / "media"
+ENV_SCRIPT = ROOT / "scripts" / "wine-env.sh"
+
+
+def _wine_environment():
+    """The variables that scripts/wine-env.sh exports."""
+    out = subprocess.run(
+        ["bash", "-c", f'source "{ENV_SCRIPT}"; launch_ensure_display; '
+                       f'launch_ensure_prefix; env -0'],
+        check=True, capture_output=True).stdout
+    env = dict(item.split("=", 1) for item in out.decode().split("\0") if "=" in item)
+    env["WINEDEBUG"] = "-all"
+    return env
+
+
+ENV = None
+
+
+def environment():
+    global ENV
+    if ENV is None:
+        ENV = _wine_environment()
+    return ENV
+
+
+def prefix():
+    return pathlib.Path(environment()["WINEPREFIX"])
+
+
+def unix_to_windows(path):
+    return "Z:" + str(path).replace("/", "\\")
+
+
+def temp_directory():
+    """The Windows temporary directory of the prefix's user, as a Unix path."""
+    return prefix() / "drive_c" / "users" / getpass.getuser() / "Temp"
+
+
+def clear_temp_directory():
+    temp = temp_directory()
+    shutil.rmtree(temp, ignore_errors=True)
+    temp.mkdir(parents=True)
+
+
+def map_drive(letter, folder):
+    """Makes folder appear as drive letter (D: is a CD-ROM drive)."""
+    link = prefix() / "dosdevices" / f"{letter.lower()}:"
+    if link.is_symlink() or link.exists():
+        link.unlink()
+    link.symlink_to(folder)
+
+
+def wine(*args, check=True):
+    return subprocess.run(["wine", *args], env=environment(), check=check,
+                          stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL)
+
+
+def reg_add(key, name, data, kind="REG_SZ"):
+    wine("reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f")
+
+
+def reg_delete(key):
+    wine("reg", "delete", key, "/f", check=False)
+
+
+def reg_exists(key):
+    return wine("reg", "query", key, check=False).returncode == 0
+
+
+_ESCAPES = {"n": "\n", "r": "\r", "t": "\t", "\\": "\\", '"': '"'}
+
+
+def _unescape(text):
+    def replace(match):
+        code = match.group(1)
+        return _ESCAPES.get(code, None) or chr(int(code, 16))
+    return re.sub(r'\\([nrt\\"]|[0-9a-fA-F]{4})', replace, text)
+
+
+def box_texts(trace):
+    return [_unescape(m) for m in re.findall(r'MSGBOX_OnInit L"((?:[^"\\]|\\.)*)"', trace)]
+
+
+def _visible_windows(env):
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "."],
+                           env=env, capture_output=True, text=True).stdout.split()
+    return found
+
+
+def _window_name(env, window):
+    return subprocess.run(["xdotool", "getwindowname", window], env=env,
+                          capture_output=True, text=True).stdout.rstrip("\n")
+
+
+def _main_application_running():
+    for cmdline in pathlib.Path("/proc").glob("[0-9]*/cmdline"):
+        try:
+            text = cmdline.read_bytes().decode(errors="replace").lower()
+        except OSError:
+            continue
+        if "lxv.exe" in text and "wine_driver" not in text:
+            return True
+    return False
+
+
+class Run:
+    def __init__(self, exit_code, boxes, records, trace):
+        self.exit_code = exit_code
+        self.boxes = boxes
+        self.records = records
+        self.trace = trace
+
+    def __repr__(self):
+        return f"Run(exit_code={self.exit_code}, boxes={self.boxes}, records={self.records})"
+
+
+def parse_records(text):
+    records, current = [], {}
+    for line in text.splitlines():
+        if line == "end":
+            records.append(current)
+            current = {}
+        elif "=" in line:
+            key, value = line.split("=", 1)
+            current[key] = value
+    return records
+
+
+def run(program, *args, cwd=None, timeout=40, screenshot=None, extra_env=None):
+    """Runs a Windows program (a Windows path) and answers a Run. Every box is
+    read and dismissed; the run waits for the stand-in to finish too."""
+    env = dict(environment())
+    env["WINEDEBUG"] = "+msgbox"
+    work = pathlib.Path(tempfile.mkdtemp(prefix="launch-run-"))
+    record = work / "standin.txt"
+    env["LXV_STANDIN_RECORD"] = unix_to_windows(record)
+    env.update(extra_env or {})
+    trace_path = work / "trace.txt"
+    with open(trace_path, "w") as trace_file:
+        process = subprocess.Popen(["wine", program, *args], env=env, cwd=cwd,
+                                   stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.DEVNULL, stderr=trace_file)
+    captions, handled = [], {}
+    deadline = time.monotonic() + timeout
+    quiet_since = None
+    try:
+        while True:
+            if time.monotonic() > deadline:
+                raise TimeoutError(f"{program} {args} still running after {timeout}s; "
+                                   f"boxes so far: {captions}")
+            windows = _visible_windows(env)
+            for window in windows:
+                now = time.monotonic()
+                if window not in handled:
+                    name = _window_name(env, window)
+                    if not name:
+                        continue
+                    captions.append(name)
+                    if screenshot and len(captions) == 1:
+                        time.sleep(0.3)
+                        subprocess.run(["import", "-window", "root", str(screenshot)],
+                                       env=env, check=False)
+                    handled[window] = 0.0
+                if now - handled[window] > 0.5:
+                    subprocess.run(["xdotool", "key", "--window", window, "space"],
+                                   env=env, check=False)
+                    handled[window] = now
+            busy = windows or process.poll() is None or _main_application_running()
+            if busy:
+                quiet_since = None
+            elif quiet_since is None:
+                quiet_since = time.monotonic()
+            elif time.monotonic() - quiet_since > 0.3:
+                break
+            time.sleep(0.1)
+    finally:
+        if process.poll() is None:
+            process.kill()
+    trace = trace_path.read_text(errors="replace")
+    texts = box_texts(trace)
+    boxes = [(captions[i] if i < len(captions) else None, text)
+             for i, text in enumerate(texts)]
+    records = parse_records(record.read_text(errors="replace")) if record.exists() else []
+    shutil.rmtree(work, ignore_errors=True)
+    return Run(process.returncode, boxes, records, trace)

@@ -1,0 +1,74 @@
+"""The shipped program must load on Windows 95 and NT 4: it imports only from
+the system DLLs they have, and only functions on the checked-in list of
+functions that both export. Run against the release build."""
+
+import pathlib
+import sys
+import re
+import subprocess
+import unittest
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "scripts"))
+import wine_driver as wd  # noqa: E402
+
+ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "lz32.dll", "msvcrt.dll"}
+ALLOW_LIST = pathlib.Path(__file__).with_name("win95_nt4_imports.txt")
+
+
+def imports(exe):
+    dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", str(exe)],
+                          check=True, capture_output=True, text=True).stdout
+    found, dll = set(), None
+    for line in dump.splitlines():
+        named = re.match(r"\s*DLL Name: (\S+)", line)
+        if named:
+            dll = named.group(1).lower()
+            continue
+        entry = re.match(r"\t[0-9a-f]+\t\s*\d+\s+(\S+)", line)
+        if entry and dll:
+            found.add((dll, entry.group(1)))
+    return found
+
+
+def allow_list():
+    entries = set()
+    for line in ALLOW_LIST.read_text().splitlines():
+        line = line.split("#", 1)[0].strip()
+        if line:
+            dll, function = line.split()
+            entries.add((dll.lower(), function))
+    return entries
+
+
+class ShippedProgram(unittest.TestCase):
+    def setUp(self):
+        self.exe = wd.RELEASE / "launch.exe"
+        self.found = imports(self.exe)
+
+    def test_imports_only_from_the_old_system_dlls(self):
+        self.assertTrue(self.found, "no imports read")
+        self.assertEqual({dll for dll, _ in self.found} - ALLOWED_DLLS, set())
+
+    def test_imports_only_functions_that_windows_95_and_nt4_export(self):
+        self.assertEqual(sorted(self.found - allow_list()), [])
+
+    def test_security_functions_are_not_imported(self):
+        # They exist on the NT family only and are looked up at run time.
+        names = {function for _, function in self.found}
+        self.assertFalse(names & {"OpenThreadToken", "OpenProcessToken",
+                                  "GetTokenInformation", "AllocateAndInitializeSid"})
+
+    def test_static_gui_program_with_version_and_manifest(self):
+        dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", str(self.exe)],
+                              check=True, capture_output=True, text=True).stdout
+        self.assertRegex(dump, r"Subsystem\s+00000002")  # Windows GUI
+        data = self.exe.read_bytes()
+        self.assertIn(b'requestedExecutionLevel level="asInvoker"', data)
+        self.assertIn("FileDescription".encode("utf-16-le"), data)
+        for word in ("setup", "install", "update", "patch"):
+            self.assertNotIn(word.encode("utf-16-le"), data.lower())
+        self.assertLess(len(data), 256 * 1024)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,161 @@
+"""The real launcher starts setup from a medium, or says why it cannot."""
+
+import getpass
+import re
+import shutil
+import struct
+import unittest
+
+from launch_case import wd
+from launch_case import LaunchCase
+
+TEMP = "C:\\users\\" + getpass.getuser() + "\\Temp"
+MISSING_ADVICE = ("Program install files missing. (1). Download latest program from "
+                  "download.lexivane.example/mirror.lexivane.example and reinstall.")
+
+
+class StartsSetup(LaunchCase):
+    def test_compressed_medium_by_autorun_expands_into_temp_and_starts_setup(self):
+        self.medium("compressed")
+        run = self.launch("autorun")
+        self.assertEqual(run.exit_code, 0)
+        self.assertEqual(run.boxes, [])
+        self.assertStartedOnce(run, TEMP + '\\LXV.EXE "D:\\"', TEMP)
+        self.assertEqual((self.temp / "Lxv.exe").read_bytes(), self.original("Lxv.exe"))
+        self.assertEqual((self.temp / "Pyrn.DLL").read_bytes(), self.original("Pyrn.DLL"))
+
+    def test_plain_medium_starts_setup_from_the_medium(self):
+        self.medium("plain")
+        run = self.launch()
+        self.assertEqual(run.boxes, [])
+        self.assertStartedOnce(run, 'D:\\LXV.EXE "D:\\"', "D:\\")
+        self.assertEqual(self.temp_names(), [])
+
+    def test_plain_program_wins_over_compressed_one(self):
+        folder = self.medium("plain")
+        shutil.copy(wd.MEDIA / "compressed" / "Lxv.Ex_", folder / "Lxv.Ex_")
+        run = self.launch("autorun")
+        self.assertStartedOnce(run, 'D:\\LXV.EXE "D:\\"', "D:\\")
+        self.assertEqual(self.temp_names(), [])
+
+    def test_nested_layout_takes_every_file_from_the_subfolder(self):
+        self.medium("nested")
+        run = self.launch("autorun")
+        self.assertEqual(run.boxes, [])
+        self.assertStartedOnce(run, TEMP + '\\LXV.EXE "D:\\lxv\\win32\\"', TEMP)
+        self.assertEqual((self.temp / "Lxv.exe").read_bytes(), self.original("Lxv.exe"))
+
+    def test_nested_layout_checks_the_subfolder_for_completeness(self):
+        folder = self.medium("nested")
+        # A complete set beside the program does not help a nested medium.
+        for name in ("Prelude.Msg", "Shared.604", "DialEn.604"):
+            shutil.copy(folder / "lxv" / "win32" / name, folder / name)
+        (folder / "lxv" / "win32" / "Shared.604").unlink()
+        run = self.launch("autorun")
+        self.assertEqual(run.boxes, [("Check Startup", MISSING_ADVICE)])
+        self.assertNothingStarted(run)
+
+    def test_medium_in_a_folder_with_spaces_is_passed_in_short_form(self):
+        folder = wd.prefix() / "drive_c" / "Lexivane Medium Folder"
+        shutil.rmtree(folder, ignore_errors=True)
+        shutil.copytree(wd.MEDIA / "compressed", folder)
+        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        run = self.launch(program="C:\\Lexivane Medium Folder\\LAUNCH.EXE")
+        self.assertEqual(run.boxes, [])
+        self.assertEqual(len(run.records), 1, run)
+        match = re.fullmatch(re.escape(TEMP) + r'\\LXV.EXE "(C:\\[^\\ ]{1,8}(\.[^\\ ]{1,3})?\\)"',
+                             run.records[0]["command_line"])
+        self.assertIsNotNone(match, run.records)
+
+
+class RefusesIncompleteMedia(LaunchCase):
+    def test_each_missing_install_file_gives_the_advice_and_starts_nothing(self):
+        for missing in ("Lxv.Ex_", "Pyrn.Dl_", "Prelude.Msg", "Shared.604", "DialEn.604"):
+            with self.subTest(missing=missing):
+                self.medium("compressed", remove=[missing])
+                run = self.launch("autorun")
+                self.assertEqual(run.exit_code, 0)
+                self.assertEqual(run.boxes, [("Check Startup", MISSING_ADVICE)])
+                self.assertNothingStarted(run)
+                self.assertEqual(self.temp_names(), [])
+
+    def test_a_dial_folder_counts_as_the_dial_file(self):
+        folder = self.medium("compressed", remove=["DialEn.604"])
+        (folder / "Dialects").mkdir()
+        run = self.launch()
+        self.assertEqual(run.boxes, [])
+        self.assertEqual(len(run.records), 1, run)
+
+
+class ReportsExpansionFailures(LaunchCase):
+    def test_missing_compressed_library_shows_only_the_source_box(self):
+        folder = self.medium("compressed", remove=["Pyrn.Dl_"])
+        shutil.copy(wd.MEDIA / "plain" / "Pyrn.Dll", folder / "PYRN.DLL")
+        run = self.launch("autorun")
+        self.assertEqual(run.boxes, [("CopyFile", 'Error opening source file "D:\\Pyrn.Dl_"')])
+        self.assertNothingStarted(run)
+        self.assertEqual(self.temp_names(), ["Lxv.exe"])
+
+    def test_destination_that_cannot_be_opened(self):
+        self.medium("compressed")
+        # Wine's expander falls back to the name ending in "_"; block both.
+        (self.temp / "Lxv.exe").mkdir()
+        (self.temp / "Lxv.ex_").mkdir()
+        run = self.launch("autorun")
+        self.assertEqual(run.boxes, [("CopyFile",
+                                      f'Error opening destination file "{TEMP}\\Lxv.exe"')])
+        self.assertNothingStarted(run)
+        self.assertFalse((self.temp / "Pyrn.DLL").exists())
+
+    def test_truncated_compressed_program_is_a_failed_copy(self):
+        folder = self.medium("compressed")
+        data = (folder / "Lxv.Ex_").read_bytes()
+        self.assertEqual(struct.unpack("<I", data[10:14])[0], len(self.original("Lxv.exe")))
+        (folder / "Lxv.Ex_").write_bytes(data[: len(data) // 2])
+        run = self.launch("autorun")
+        self.assertEqual(run.boxes, [("CopyFile",
+                                      f'Error copying file "D:\\Lxv.Ex_" to "{TEMP}\\Lxv.exe"')])
+        self.assertNothingStarted(run)
+        self.assertFalse((self.temp / "Pyrn.DLL").exists())
+
+    def test_uncompressed_file_under_the_compressed_name_is_copied_unchanged(self):
+        folder = self.medium("compressed")
+        shutil.copy(wd.MEDIA / "originals" / "Lxv.exe", folder / "Lxv.Ex_")
+        run = self.launch("autorun")
+        self.assertEqual(run.boxes, [])
+        self.assertEqual((self.temp / "Lxv.exe").read_bytes(), self.original("Lxv.exe"))
+        self.assertEqual(len(run.records), 1, run)
+
+
+class ReportsStartFailures(LaunchCase):
+    def test_setup_program_that_cannot_start(self):
+        folder = self.medium("compressed")
+        (folder / "Lxv.Ex_").write_text("not a program\r\n")
+        run = self.launch("autorun")
+        # Wine has no system text for the bad-format error, so the only box
+        # is the launcher's own.
+        self.assertEqual(run.boxes, [("WinExec", "Failed to run SETUP1.EXE. Error code: 11")])
+        self.assertEqual(run.exit_code, 0)
+
+    def test_system_text_comes_before_the_launchers_own_box(self):
+        self.medium("compressed")
+        # A folder in the way of the setup program: Wine's expander writes to
+        # "Lxv.ex_" instead, and the start then finds no program file.
+        (self.temp / "Lxv.exe").mkdir()
+        run = self.launch("autorun")
+        self.assertEqual(run.boxes, [("Windows Error: WinExec", "File not found. "),
+                                     ("WinExec", "Failed to run SETUP1.EXE. Error code: 2")])
+        self.assertNothingStarted(run)
+
+    def test_overlong_argument_is_refused_and_nothing_starts(self):
+        self.medium("compressed")
+        run = self.launch("a" * 257)
+        self.assertEqual(run.boxes, [("Cannot Start",
+                                      "The command-line argument is too long. Nothing was started.")])
+        self.assertNothingStarted(run)
+        self.assertEqual(self.temp_names(), [])
+        self.assertEqual(len(self.launch("a" * 256).records), 1)
+
+
+if __name__ == "__main__":
+    unittest.main()

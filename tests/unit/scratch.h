@@ -1,0 +1,76 @@
+// A fresh folder in the Windows temporary directory for one test, and a
+// fixture that clears the recorded boxes.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "recorded_boxes.h"
+
+class Scratch {
+ public:
+  Scratch() {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    path_ = std::string(temp) + "unit-" + std::to_string(GetCurrentProcessId()) +
+            "-" + std::to_string(counter_++) + "\\";
+    CreateDirectoryA(path_.c_str(), nullptr);
+  }
+  ~Scratch() { RemoveTree(path_); }
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + name; }
+
+  static void WriteFile(const std::string& name, const std::string& contents) {
+    HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    ::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()),
+                &written, nullptr);
+    CloseHandle(file);
+  }
+  static std::string ReadFile(const std::string& name) {
+    HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<missing>";
+    char buffer[4096];
+    DWORD read = 0;
+    ::ReadFile(file, buffer, sizeof buffer, &read, nullptr);
+    CloseHandle(file);
+    return std::string(buffer, read);
+  }
+
+ private:
+  static void RemoveTree(const std::string& directory) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((directory + "*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        std::string full = directory + name;
+        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+          RemoveTree(full + "\\");
+        else
+          DeleteFileA(full.c_str());
+      } while (FindNextFileA(find, &data));
+      FindClose(find);
+    }
+    RemoveDirectoryA(directory.c_str());
+  }
+
+  std::string path_;
+  static inline int counter_ = 0;
+};
+
+class BoxTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RecordedBoxes().clear();
+    SetBoxResult(IDOK);
+  }
+  const std::vector<RecordedBox>& boxes() { return RecordedBoxes(); }
+};

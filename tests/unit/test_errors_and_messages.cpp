@@ -1,0 +1,102 @@
+// Box texts: Windows error reports, advice, and the last-chance text.
+#include "scratch.h"
+#include "system_services/errors.h"
+#include "system_services/last_chance.h"
+#include "system_services/messages.h"
+
+using namespace services;
+
+using Messages = BoxTest;
+
+TEST_F(Messages, WindowsErrorReportIsSilentForCodeZero) {
+  SetLastError(0);
+  ReportWindowsError("WinExec");
+  EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(Messages, WindowsErrorReportShowsTheSystemTextOnOneLine) {
+  SetLastError(ERROR_FILE_NOT_FOUND);
+  ReportWindowsError("GetTempPath");
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0].caption, "Windows Error: GetTempPath");
+  EXPECT_EQ(boxes()[0].text, "File not found. ");
+  EXPECT_EQ(boxes()[0].style, static_cast<unsigned>(MB_OK));
+}
+
+TEST_F(Messages, WindowsErrorReportIsSilentWhenTheSystemHasNoText) {
+  SetLastError(0x2badf00d);
+  ReportWindowsError("WinExec");
+  EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(Messages, AdviceAppendsTheDownloadSuffix) {
+  ShowAdvice("Program not properly installed");
+  EXPECT_EQ(boxes(), (std::vector<RecordedBox>{
+                         {"Check Startup",
+                          "Program not properly installed. Download latest "
+                          "program from download.lexivane.example/"
+                          "mirror.lexivane.example and reinstall.",
+                          MB_OK}}));
+}
+
+TEST_F(Messages, BoxThatFailsIsReportedButNotRetried) {
+  SetBoxResult(0);
+  EXPECT_EQ(MessageBoxWithReport(nullptr, "text", "caption", MB_OK), 0);
+  ASSERT_EQ(boxes().size(), 2u);
+  EXPECT_EQ(boxes()[1].caption, "Windows Error: MessageBox");
+}
+
+TEST(InOutErrors, TextsByCode) {
+  EXPECT_EQ(EInOutError(2).Message(), "File not found");
+  EXPECT_EQ(EInOutError(3).Message(), "Invalid filename");
+  EXPECT_EQ(EInOutError(5).Message(), "File access denied");
+  EXPECT_EQ(EInOutError(101).Message(), "Disk full");
+  EXPECT_EQ(EInOutError(106).Message(), "Invalid numeric input");
+  EXPECT_EQ(EInOutError(21).Message(), "I/O error 21");
+  EXPECT_EQ(EInOutError(123).Message(), "I/O error 123");
+}
+
+namespace {
+std::string SecondLine(const std::string& text) {
+  return text.substr(text.find('\n') + 1);
+}
+}  // namespace
+
+TEST(LastChanceText, NamesTypeModuleAndAddressThenTheMessage) {
+  SystemError error("Winsys: Administrator-2");
+  std::string text = LastChanceText(error, "D:\\SETUP\\LAUNCH.EXE");
+  EXPECT_EQ(text.substr(0, 44), "Exception SystemError in module LAUNCH.EXE a");
+  char address[16];
+  snprintf(address, sizeof address, "%08lX", error.CodeOffset());
+  EXPECT_EQ(text.substr(44, 12), std::string("t ") + address + ".\n");
+  EXPECT_EQ(SecondLine(text), "Winsys: Administrator-2.");
+}
+
+TEST(LastChanceText, FullStopOnlyWhenMissing) {
+  EXPECT_EQ(SecondLine(LastChanceText(EInOutError(3), "x.exe")), "Invalid filename.");
+  EXPECT_EQ(SecondLine(LastChanceText(EInOutError(21), "x.exe")), "I/O error 21.");
+  EXPECT_EQ(SecondLine(LastChanceText(Exception("Done."), "x.exe")), "Done.");
+  EXPECT_EQ(SecondLine(LastChanceText(Exception(""), "x.exe")), "");
+}
+
+TEST(LastChanceText, ModuleNameIsCutTo63Characters) {
+  std::string name(70, 'm');
+  std::string text = LastChanceText(Exception("x"), "C:\\dir\\" + name);
+  EXPECT_NE(text.find(" " + std::string(63, 'm') + " at "), std::string::npos);
+}
+
+TEST(LastChanceText, LongMessagesAreCutTo255Characters) {
+  std::string text = LastChanceText(EConvertError(std::string(400, '9')), "x.exe");
+  EXPECT_EQ(text.size(), 255u);
+  EXPECT_EQ(text.back(), '9');
+}
+
+TEST(ErrorTypes, NameThemselves) {
+  EXPECT_STREQ(ERegistryException("").TypeName(), "ERegistryException");
+  EXPECT_STREQ(EConvertError("").TypeName(), "EConvertError");
+  EXPECT_STREQ(EInOutError(2).TypeName(), "EInOutError");
+  EXPECT_STREQ(EFCreateError("").TypeName(), "EFCreateError");
+  EXPECT_STREQ(EWriteError("").TypeName(), "EWriteError");
+  const Exception& base = SystemError("");
+  EXPECT_STREQ(base.TypeName(), "SystemError");
+}

@@ -1,0 +1,120 @@
+// Files: stamps, existence, forced deletion, listings and list files.
+#include <algorithm>
+
+#include "scratch.h"
+#include "system_services/errors.h"
+#include "system_services/files.h"
+
+using namespace services;
+
+namespace {
+void SetLocalWriteTime(const std::string& name, WORD year, WORD month, WORD day,
+                       WORD hour, WORD minute, WORD second) {
+  SYSTEMTIME local = {year, month, 0, day, hour, minute, second, 0};
+  FILETIME localTime, utc;
+  SystemTimeToFileTime(&local, &localTime);
+  LocalFileTimeToFileTime(&localTime, &utc);
+  HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  SetFileTime(file, nullptr, nullptr, &utc);
+  CloseHandle(file);
+}
+}  // namespace
+
+TEST(FileStamp, PacksTheLocalDosDateAndTime) {
+  Scratch scratch;
+  std::string file = scratch / "stamped.txt";
+  Scratch::WriteFile(file, "x");
+  SetLocalWriteTime(file, 2001, 9, 14, 13, 45, 30);
+  long date = (2001 - 1980) << 9 | 9 << 5 | 14;
+  long time = 13 << 11 | 45 << 5 | 30 / 2;
+  EXPECT_EQ(FileStamp(file), date << 16 | time);
+}
+
+TEST(FileStamp, LaterFilesHaveLargerStampsUntil2044) {
+  Scratch scratch;
+  std::string older = scratch / "older", newer = scratch / "newer",
+              future = scratch / "future";
+  for (const auto& name : {older, newer, future}) Scratch::WriteFile(name, "x");
+  SetLocalWriteTime(older, 1999, 12, 31, 23, 59, 58);
+  SetLocalWriteTime(newer, 2043, 12, 31, 23, 59, 58);
+  SetLocalWriteTime(future, 2044, 1, 1, 0, 0, 0);
+  EXPECT_GT(FileStamp(newer), FileStamp(older));
+  EXPECT_LT(FileStamp(future), -1);
+}
+
+TEST(FileStamp, FoldersAndMissingFilesHaveNone) {
+  Scratch scratch;
+  CreateDirectoryA((scratch / "folder").c_str(), nullptr);
+  EXPECT_EQ(FileStamp(scratch / "folder"), -1);
+  EXPECT_EQ(FileStamp(scratch / "missing"), -1);
+  EXPECT_FALSE(FileExistsSafe(scratch / "folder"));
+  EXPECT_FALSE(FileExistsSafe(scratch / "missing"));
+  EXPECT_FALSE(FileExistsSafe(""));
+}
+
+TEST(FileExistsSafe, MatchesNamesWithoutRegardToCase) {
+  Scratch scratch;
+  Scratch::WriteFile(scratch / "Lxv.Ex_", "x");
+  EXPECT_TRUE(FileExistsSafe(scratch / "LXV.EX_"));
+  EXPECT_TRUE(FileExistsSafe(scratch / "lxv.ex_"));
+}
+
+TEST(DeleteFileForced, RemovesReadOnlyFiles) {
+  Scratch scratch;
+  std::string file = scratch / "locked.txt";
+  Scratch::WriteFile(file, "x");
+  SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(DeleteFileForced(file));
+  EXPECT_FALSE(FileExistsSafe(file));
+  EXPECT_TRUE(DeleteFileForced(file));  // nothing left to delete
+}
+
+TEST(EnsureFileExists, CreatesAnEmptyFileAndKeepsAnExistingOne) {
+  Scratch scratch;
+  EnsureFileExists(scratch / "new.txt");
+  EXPECT_EQ(Scratch::ReadFile(scratch / "new.txt"), "");
+  Scratch::WriteFile(scratch / "old.txt", "kept");
+  EnsureFileExists(scratch / "old.txt");
+  EXPECT_EQ(Scratch::ReadFile(scratch / "old.txt"), "kept");
+  EnsureFileExists(scratch / "no-such-folder\\x.txt");  // silent
+}
+
+TEST(EnumerateDirectory, ListsFilesAndFoldersWithTheirLongNames) {
+  Scratch scratch;
+  Scratch::WriteFile(scratch / "a long name.604", "x");
+  CreateDirectoryA((scratch / "Folder604").c_str(), nullptr);
+  Scratch::WriteFile(scratch / "hidden.304", "x");
+  SetFileAttributesA((scratch / "hidden.304").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  auto names = EnumerateDirectory(scratch / "*.*");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".", "..", "Folder604",
+                                             "a long name.604", "hidden.304"}));
+  EXPECT_TRUE(EnumerateDirectory(scratch / "Dial*.*").empty());
+  EXPECT_TRUE(EnumerateDirectory(scratch / "missing\\*.*").empty());
+}
+
+TEST(SaveListToFile, WritesEveryLineWithCrLf) {
+  Scratch scratch;
+  Scratch::WriteFile(scratch / "list.lst", "an older and longer list\r\n");
+  SaveListToFile({"D:\\alpha.604", "Setup 2.0"}, scratch / "list.lst");
+  EXPECT_EQ(Scratch::ReadFile(scratch / "list.lst"), "D:\\alpha.604\r\nSetup 2.0\r\n");
+}
+
+TEST(SaveListToFile, SanitizesTheName) {
+  Scratch scratch;
+  SaveListToFile({"x"}, scratch / "a<b>.lst");
+  EXPECT_EQ(Scratch::ReadFile(scratch / "a[b].lst"), "x\r\n");
+}
+
+TEST(SaveListToFile, FileThatCannotBeCreatedRaisesCreateError) {
+  Scratch scratch;
+  try {
+    SaveListToFile({"x"}, scratch / "missing\\list.lst");
+    FAIL() << "no error raised";
+  } catch (const EFCreateError& error) {
+    EXPECT_EQ(error.Message(), "Cannot create file " + scratch / "missing\\list.lst");
+  }
+  CreateDirectoryA((scratch / "folder.lst").c_str(), nullptr);
+  EXPECT_THROW(SaveListToFile({"x"}, scratch / "folder.lst"), EFCreateError);
+}

@@ -1,0 +1,111 @@
+// Pure text handling: the first argument, paths, safe names, tokens.
+#include <gtest/gtest.h>
+
+#include "launcher/first_argument.h"
+#include "launcher/run_launcher.h"
+#include "system_services/errors.h"
+#include "system_services/paths.h"
+#include "system_services/text_tokens.h"
+
+using namespace services;
+using launcher::FirstArgument;
+
+TEST(FirstArgument, SkipsTheProgramName) {
+  EXPECT_EQ(FirstArgument("\"D:\\LAUNCH.EXE\" autorun"), "autorun");
+  EXPECT_EQ(FirstArgument("D:\\LAUNCH.EXE autorun extra"), "autorun");
+  EXPECT_EQ(FirstArgument("D:\\LAUNCH.EXE"), "");
+  EXPECT_EQ(FirstArgument("D:\\LAUNCH.EXE   "), "");
+  EXPECT_EQ(FirstArgument(""), "");
+}
+
+TEST(FirstArgument, QuotesGroupAndAreDropped) {
+  EXPECT_EQ(FirstArgument("x \"auto run\""), "auto run");
+  EXPECT_EQ(FirstArgument("x au\"to r\"un more"), "auto run");
+  EXPECT_EQ(FirstArgument("\"C:\\My Dir\\L.EXE\" arg"), "arg");
+  EXPECT_EQ(FirstArgument("x \"unclosed rest"), "unclosed rest");
+}
+
+TEST(FirstArgument, PairsOfQuotesAndControlCharactersAreSkipped) {
+  EXPECT_EQ(FirstArgument("x \"\" autorun"), "autorun");
+  EXPECT_EQ(FirstArgument("x\t\"\"\x01\"\"\r\nautorun"), "autorun");
+  EXPECT_EQ(FirstArgument("x a\tb"), "a");
+  // Characters above 127 belong to arguments.
+  EXPECT_EQ(FirstArgument("x \xe9t\xe9"), "\xe9t\xe9");
+}
+
+TEST(FirstArgument, RefusesMoreThan256Characters) {
+  EXPECT_EQ(FirstArgument("x " + std::string(256, 'a')), std::string(256, 'a'));
+  EXPECT_THROW(FirstArgument("x " + std::string(257, 'a')), ETooLongError);
+}
+
+TEST(Paths, TrailingBackslash) {
+  EXPECT_EQ(WithTrailingBackslash("C:"), "C:\\");
+  EXPECT_EQ(WithTrailingBackslash("C:\\"), "C:\\");
+  EXPECT_EQ(WithTrailingBackslash(""), "");
+  EXPECT_EQ(WithTrailingBackslash("D:\\lxv"), "D:\\lxv\\");
+}
+
+TEST(Paths, DirectoryAndNameParts) {
+  EXPECT_EQ(DirectoryPart("D:\\LAUNCH.EXE"), "D:\\");
+  EXPECT_EQ(DirectoryPart("D:LAUNCH.EXE"), "D:");
+  EXPECT_EQ(DirectoryPart("LAUNCH.EXE"), "");
+  EXPECT_EQ(DirectoryPart("C:\\a\\b\\c.exe"), "C:\\a\\b\\");
+  EXPECT_EQ(NamePart("C:\\a\\b\\c.exe"), "c.exe");
+  EXPECT_EQ(NamePart("C:\\" + std::string(300, 'n')).size(), 255u);
+}
+
+TEST(Paths, SanitizedNamesKeepTheirDirectory) {
+  EXPECT_EQ(SanitizeFileName("D:\\dir:x\\a<b>|c%.lst"), "D:\\dir:x\\a[b]_c_.lst");
+  EXPECT_EQ(SanitizeFileName("C:\\t\\AutoLoad.Lst"), "C:\\t\\AutoLoad.Lst");
+  EXPECT_EQ(MapChars("a\"b/c", "[]______", "<>:\"/\\|%"), "a_b_c");
+  // The first occurrence in the from-set decides.
+  EXPECT_EQ(MapChars("aab", "xy", "aa"), "xxb");
+}
+
+TEST(CompareNoCase, IgnoresCaseOnly) {
+  EXPECT_EQ(CompareNoCase("AUTORUN", "autorun"), 0);
+  EXPECT_EQ(CompareNoCase("AutoRun", "autorun"), 0);
+  EXPECT_NE(CompareNoCase("autorun2", "autorun"), 0);
+  EXPECT_NE(CompareNoCase("", "autorun"), 0);
+  EXPECT_LT(CompareNoCase("a", "B"), 0);
+  EXPECT_GT(CompareNoCase("c", "B"), 0);
+}
+
+TEST(PosNoCase, FindsTheFirstPlaceFromOne) {
+  EXPECT_EQ(PosNoCase("LxvDel.Exe", "C:\\LEXI\\LXVDEL.EXE /u"), 9);
+  EXPECT_EQ(PosNoCase("LxvDel.Exe", "LxvDel.Exe /u"), 1);
+  EXPECT_EQ(PosNoCase("LxvDel.Exe", "C:\\other.exe"), 0);
+  EXPECT_EQ(PosNoCase("", "anything"), 0);
+}
+
+TEST(NthToken, UninstallerArguments) {
+  const std::string command = "LxvDel.Exe /u \"C:\\My Data\\\" D:\\DATA\\";
+  EXPECT_EQ(NthToken(command, 1), "LxvDel.Exe");
+  EXPECT_EQ(NthToken(command, 2), "/u");
+  EXPECT_EQ(NthToken(command, 3), "C:\\My Data\\");
+  EXPECT_EQ(NthToken(command, 4), "D:\\DATA\\");
+  EXPECT_EQ(NthToken(command, 5), "");
+}
+
+TEST(NthToken, QuotesInsideATokenBelongToIt) {
+  EXPECT_EQ(NthToken("a\"b c\"", 1), "a\"b");
+  EXPECT_EQ(NthToken("a\"b c\"", 2), "c\"");
+}
+
+TEST(NthToken, EdgeCases) {
+  EXPECT_EQ(NthToken("a \"\" b", 2), "");
+  EXPECT_EQ(NthToken("a \"\" b", 3), "b");
+  EXPECT_EQ(NthToken("a \"rest of it", 2), "rest of it");
+  EXPECT_EQ(NthToken("a\tb c", 1), "a\tb");
+  EXPECT_EQ(NthToken("a\r\nb\nc", 3), "c");
+  EXPECT_EQ(NthToken("  a  ", 1), "a");
+  EXPECT_EQ(NthToken("a b", 0), "");
+  EXPECT_EQ(NthToken("a b", -1), "");
+  EXPECT_EQ(NthToken("", 1), "");
+}
+
+TEST(SetupCommandLine, QuotesTheProgramOnlyWhenItHasASpace) {
+  EXPECT_EQ(launcher::SetupCommandLine("D:\\", "D:\\"), "D:\\LXV.EXE \"D:\\\"");
+  EXPECT_EQ(launcher::SetupCommandLine("C:\\Temp Dir\\", "D:\\"),
+            "\"C:\\Temp Dir\\LXV.EXE\" \"D:\\\"");
+}

@@ -1,0 +1,34 @@
+// Starting programs.
+#include "scratch.h"
+#include "system_services/errors.h"
+#include "system_services/process.h"
+
+using namespace services;
+
+using Process = BoxTest;
+
+TEST_F(Process, MissingProgramAnswersTwoAndShowsTheSystemText) {
+  EXPECT_EQ(RunProgram("C:\\no-such-folder\\nothing.exe", kShowNormal), 2u);
+  EXPECT_EQ(boxes(), (std::vector<RecordedBox>{
+                         {"Windows Error: WinExec", "File not found. ", MB_OK}}));
+}
+
+TEST_F(Process, StartedProgramAnswersAtLeast32) {
+  EXPECT_GE(RunProgram("cmd.exe /c exit", kShowNormal), 32u);
+  EXPECT_TRUE(boxes().empty());
+}
+
+TEST(CurrentDirectory, FailureRaisesInOutErrorWithTheCode) {
+  char before[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, before);
+  try {
+    MakeDirectoryCurrent("C:\\no-such-folder");
+    FAIL() << "no error raised";
+  } catch (const EInOutError& error) {
+    EXPECT_EQ(error.Code(), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
+  }
+  EXPECT_THROW(MakeDirectoryCurrent(""), EInOutError);
+  char after[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, after);
+  EXPECT_STREQ(before, after);
+}

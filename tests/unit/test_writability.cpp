@@ -1,0 +1,66 @@
+// Writability probes: no probe file left, no system dialogs, the error mode
+// restored.
+#include "scratch.h"
+#include "system_services/files.h"
+#include "system_services/writability.h"
+
+using namespace services;
+
+namespace {
+UINT CurrentErrorMode() {
+  UINT mode = SetErrorMode(0);
+  SetErrorMode(mode);
+  return mode;
+}
+
+}  // namespace
+
+using Writability = BoxTest;
+
+TEST_F(Writability, WritableFolderLeavesNoProbeBehind) {
+  Scratch scratch;
+  EXPECT_TRUE(DirectoryIsWritable(scratch.path()));
+  EXPECT_TRUE(DirectoryIsWritable(scratch.path().substr(0, scratch.path().size() - 1)));
+  EXPECT_FALSE(FileExistsSafe(scratch / "$$$.$$$"));
+  EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(Writability, ReadOnlyLeftoverProbeIsReplaced) {
+  Scratch scratch;
+  Scratch::WriteFile(scratch / "$$$.$$$", "old");
+  SetFileAttributesA((scratch / "$$$.$$$").c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(DirectoryIsWritable(scratch.path()));
+  EXPECT_FALSE(FileExistsSafe(scratch / "$$$.$$$"));
+}
+
+TEST_F(Writability, MissingFolderIsNotWritable) {
+  Scratch scratch;
+  EXPECT_FALSE(DirectoryIsWritable(scratch / "missing"));
+}
+
+TEST_F(Writability, DriveLetterRule) {
+  EXPECT_FALSE(DirectoryIsWritable("\\\\server\\share\\"));
+  EXPECT_FALSE(DirectoryIsWritable(""));
+  // A relative path is tried on the drive named by its first letter.
+  EXPECT_FALSE(DirectoryIsWritable("qdata"));
+  EXPECT_TRUE(IsUsableDrive('C'));
+  EXPECT_FALSE(IsUsableDrive('Q'));
+  EXPECT_FALSE(IsUsableDrive('\\'));
+}
+
+TEST_F(Writability, FileSystemThatRefusesWritesIsNotWritable) {
+  // R: is a drive of the test prefix whose file system (/proc) takes no files.
+  EXPECT_TRUE(IsUsableDrive('R'));
+  EXPECT_FALSE(DirectoryIsWritable("R:\\"));
+  EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(Writability, ErrorModeIsRestored) {
+  SetErrorMode(SEM_NOOPENFILEERRORBOX);
+  Scratch scratch;
+  DirectoryIsWritable(scratch.path());
+  EXPECT_EQ(CurrentErrorMode(), static_cast<UINT>(SEM_NOOPENFILEERRORBOX));
+  DirectoryIsWritable(scratch / "missing");
+  EXPECT_EQ(CurrentErrorMode(), static_cast<UINT>(SEM_NOOPENFILEERRORBOX));
+  SetErrorMode(0);
+}
