@@ -35,9 +35,9 @@ bool LibraryLoadsBesideProgram() {
 void AppendRecord(const std::string& text) {
   std::string file = EnvironmentValue("LXV_STANDIN_RECORD");
   if (file.empty()) return;
-  HANDLE handle = CreateFileA(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+  HANDLE handle =
+      CreateFileA(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
   WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written,

@@ -20,10 +20,10 @@ class Exception {
   unsigned long codeOffset_;
 };
 
-#define SERVICES_ERROR_TYPE(Name)                       \
-  class Name : public Exception {                       \
-   public:                                              \
-    using Exception::Exception;                         \
+#define SERVICES_ERROR_TYPE(Name)                           \
+  class Name : public Exception {                           \
+   public:                                                  \
+    using Exception::Exception;                             \
     const char* TypeName() const override { return #Name; } \
   }
 

@@ -1,7 +1,7 @@
 #include "expand.h"
 
-#include <windows.h>
 #include <lzexpand.h>
+#include <windows.h>
 
 #include <cstring>
 
@@ -42,7 +42,8 @@ bool ExpandFile(const std::string& source, const std::string& destination) {
   }
   // The library may have opened the name with its last character replaced by
   // '_'; the header is read from the file actually opened.
-  std::string opened(record.szPathName, strnlen(record.szPathName, OFS_MAXPATHNAME));
+  std::string opened(record.szPathName,
+                     strnlen(record.szPathName, OFS_MAXPATHNAME));
   UniqueLz to(LZOpenFileA(const_cast<char*>(destination.c_str()), &record,
                           OF_CREATE | OF_SHARE_EXCLUSIVE | OF_WRITE));
   if (!to.valid()) {

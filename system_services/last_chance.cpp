@@ -20,8 +20,7 @@ std::string LastChanceText(const Exception& error,
                            const std::string& modulePath) {
   std::string module = modulePath.substr(modulePath.rfind('\\') + 1, 63);
   const std::string& message = error.Message();
-  const char* stop =
-      (!message.empty() && message.back() != '.') ? "." : "";
+  const char* stop = (!message.empty() && message.back() != '.') ? "." : "";
   char text[256];
   std::snprintf(text, sizeof text, "Exception %s in module %s at %08lX.\n%s%s",
                 error.TypeName(), module.c_str(), error.CodeOffset(),
@@ -31,8 +30,8 @@ std::string LastChanceText(const Exception& error,
 }
 
 void LastChance(const Exception& error) {
-  ShowBox(nullptr, LastChanceText(error, ModulePath()).c_str(), "Application Error",
-          MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+  ShowBox(nullptr, LastChanceText(error, ModulePath()).c_str(),
+          "Application Error", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
   ExitProcess(1);
 }
 

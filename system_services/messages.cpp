@@ -3,7 +3,8 @@
 #include "message_box.h"
 
 #ifndef LAUNCH_DOWNLOAD_SITES
-#define LAUNCH_DOWNLOAD_SITES "download.lexivane.example/mirror.lexivane.example"
+#define LAUNCH_DOWNLOAD_SITES \
+  "download.lexivane.example/mirror.lexivane.example"
 #endif
 
 namespace services {

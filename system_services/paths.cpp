@@ -42,7 +42,8 @@ std::string ShortPathOf(const std::string& path) {
   SetLastError(0);
   DWORD length = GetShortPathNameA(path.c_str(), buffer, kPathBuffer);
   if (length == 0) return path;
-  if (length >= kPathBuffer) RefuseTooLong("The path \"" + path + "\" is too long.");
+  if (length >= kPathBuffer)
+    RefuseTooLong("The path \"" + path + "\" is too long.");
   return std::string(buffer, length);
 }
 
@@ -50,7 +51,8 @@ std::string TempDirectory() {
   char buffer[kPathBuffer + 1] = {};
   SetLastError(0);
   DWORD length = GetTempPathA(kPathBuffer, buffer);
-  if (length >= kPathBuffer) RefuseTooLong("The path of the temporary directory is too long.");
+  if (length >= kPathBuffer)
+    RefuseTooLong("The path of the temporary directory is too long.");
   if (length == 0) ReportWindowsError("GetTempPath");
   return WithTrailingBackslash(std::string(buffer, length));
 }

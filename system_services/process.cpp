@@ -20,7 +20,8 @@ std::string ProgramPath() {
 std::string ProcessCommandLine() { return GetCommandLineA(); }
 
 void MakeDirectoryCurrent(const std::string& directory) {
-  if (!SetCurrentDirectoryA(directory.c_str())) throw EInOutError(GetLastError());
+  if (!SetCurrentDirectoryA(directory.c_str()))
+    throw EInOutError(GetLastError());
 }
 
 unsigned RunProgram(const std::string& commandLine, unsigned showMode) {

@@ -46,7 +46,7 @@ void ReadTextValue(HKEY key, const std::string& valueName,
     RaiseRegistryError("Invalid data type for", valueName);
   // The stored text need not end with a NUL; the answer never runs past it.
   answer.resize(answer.find('\0') == std::string::npos ? answer.size()
-                                                        : answer.find('\0'));
+                                                       : answer.find('\0'));
 }
 
 // Deletes every subkey, deepest first, then the key; answers whether the key
@@ -56,8 +56,8 @@ bool DeleteKey(HKEY base, const std::string& path) {
     DWORD subkeys = 0;
     DWORD longest = 0;
     if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys,
-                         &longest, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, nullptr) == ERROR_SUCCESS) {
+                         &longest, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr) == ERROR_SUCCESS) {
       for (DWORD index = subkeys; index-- > 0;) {
         std::vector<char> name(longest + 2, '\0');
         DWORD length = longest + 1;

@@ -82,10 +82,9 @@ bool IsAdministratorWith(const TokenFunctions& api) {
   SID_IDENTIFIER_AUTHORITY ntAuthority = {SECURITY_NT_AUTHORITY};
   UniqueSid administrators(api.FreeSid);
   if (!api.AllocateAndInitializeSid ||
-      !api.AllocateAndInitializeSid(&ntAuthority, 2,
-                                    SECURITY_BUILTIN_DOMAIN_RID,
-                                    DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                    administrators.out()))
+      !api.AllocateAndInitializeSid(
+          &ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS,
+          0, 0, 0, 0, 0, 0, administrators.out()))
     throw SystemError("Winsys: Administrator-1");
 
   DWORD size = 0;
@@ -101,7 +100,8 @@ bool IsAdministratorWith(const TokenFunctions& api) {
 
   const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
   for (DWORD i = 0; i < groups->GroupCount; ++i)
-    if (api.EqualSid && api.EqualSid(groups->Groups[i].Sid, administrators.get()))
+    if (api.EqualSid &&
+        api.EqualSid(groups->Groups[i].Sid, administrators.get()))
       return true;
   return false;
 }

@@ -11,11 +11,11 @@ namespace services {
 struct TokenFunctions {
   BOOL(WINAPI* OpenThreadToken)(HANDLE, DWORD, BOOL, PHANDLE);
   BOOL(WINAPI* OpenProcessToken)(HANDLE, DWORD, PHANDLE);
-  BOOL(WINAPI* AllocateAndInitializeSid)(PSID_IDENTIFIER_AUTHORITY, BYTE, DWORD,
-                                          DWORD, DWORD, DWORD, DWORD, DWORD,
-                                          DWORD, DWORD, PSID*);
-  BOOL(WINAPI* GetTokenInformation)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID,
-                                     DWORD, PDWORD);
+  BOOL(WINAPI* AllocateAndInitializeSid)
+  (PSID_IDENTIFIER_AUTHORITY, BYTE, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
+   DWORD, DWORD, PSID*);
+  BOOL(WINAPI* GetTokenInformation)
+  (HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
   BOOL(WINAPI* EqualSid)(PSID, PSID);
   PVOID(WINAPI* FreeSid)(PSID);
 };

@@ -3,8 +3,8 @@
 // named by its "empty" value and its release call.
 #pragma once
 
-#include <windows.h>
 #include <lzexpand.h>
+#include <windows.h>
 
 #include <utility>
 

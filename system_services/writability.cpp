@@ -19,8 +19,8 @@ bool WriteProbe(const std::string& probe) {
                               nullptr));
   if (!file.valid()) return false;
   DWORD written = 0;
-  bool writable = WriteFile(file.get(), kContents, 7, &written, nullptr) &&
-                  written == 7;
+  bool writable =
+      WriteFile(file.get(), kContents, 7, &written, nullptr) && written == 7;
   file.reset();
   DeleteFileForced(probe);
   return writable;

@@ -68,6 +68,24 @@ class StartsSetup(LaunchCase):
         self.assertIsNotNone(match, run.records)
 
 
+class UsesTheTemporaryDirectory(LaunchCase):
+    def test_unreadable_temporary_directory_is_reported_and_c_root_used(self):
+        self.medium("compressed")
+        too_long = "C:\\" + "x" * 270
+        for name in ("TEMP", "TMP"):
+            wd.reg_add("HKCU\\Environment", name, too_long)
+            self.addCleanup(wd.reg_add, "HKCU\\Environment", name, TEMP)
+        drive_c = wd.prefix() / "drive_c"
+        for name in ("Lxv.exe", "Pyrn.DLL"):
+            self.addCleanup(lambda n=name: (drive_c / n).unlink(missing_ok=True))
+        run = self.launch("autorun")
+        # Wine answers "too long" as a failure; Windows would answer the size
+        # needed, which the launcher refuses instead.
+        self.assertEqual(run.boxes, [("Windows Error: GetTempPath", "File name is too long. ")])
+        self.assertStartedOnce(run, 'c:\\LXV.EXE "D:\\"', "c:\\")
+        self.assertEqual((drive_c / "Lxv.exe").read_bytes(), self.original("Lxv.exe"))
+
+
 class RefusesIncompleteMedia(LaunchCase):
     def test_each_missing_install_file_gives_the_advice_and_starts_nothing(self):
         for missing in ("Lxv.Ex_", "Pyrn.Dl_", "Prelude.Msg", "Shared.604", "DialEn.604"):

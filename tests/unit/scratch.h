@@ -2,9 +2,8 @@
 // fixture that clears the recorded boxes.
 #pragma once
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
@@ -15,8 +14,9 @@ class Scratch {
   Scratch() {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
-    path_ = std::string(temp) + "unit-" + std::to_string(GetCurrentProcessId()) +
-            "-" + std::to_string(counter_++) + "\\";
+    path_ = std::string(temp) + "unit-" +
+            std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(counter_++) + "\\";
     CreateDirectoryA(path_.c_str(), nullptr);
   }
   ~Scratch() { RemoveTree(path_); }

@@ -73,8 +73,10 @@ TEST(LastChanceText, NamesTypeModuleAndAddressThenTheMessage) {
 }
 
 TEST(LastChanceText, FullStopOnlyWhenMissing) {
-  EXPECT_EQ(SecondLine(LastChanceText(EInOutError(3), "x.exe")), "Invalid filename.");
-  EXPECT_EQ(SecondLine(LastChanceText(EInOutError(21), "x.exe")), "I/O error 21.");
+  EXPECT_EQ(SecondLine(LastChanceText(EInOutError(3), "x.exe")),
+            "Invalid filename.");
+  EXPECT_EQ(SecondLine(LastChanceText(EInOutError(21), "x.exe")),
+            "I/O error 21.");
   EXPECT_EQ(SecondLine(LastChanceText(Exception("Done."), "x.exe")), "Done.");
   EXPECT_EQ(SecondLine(LastChanceText(Exception(""), "x.exe")), "");
 }
@@ -86,7 +88,8 @@ TEST(LastChanceText, ModuleNameIsCutTo63Characters) {
 }
 
 TEST(LastChanceText, LongMessagesAreCutTo255Characters) {
-  std::string text = LastChanceText(EConvertError(std::string(400, '9')), "x.exe");
+  std::string text =
+      LastChanceText(EConvertError(std::string(400, '9')), "x.exe");
   EXPECT_EQ(text.size(), 255u);
   EXPECT_EQ(text.back(), '9');
 }

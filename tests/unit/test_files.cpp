@@ -98,7 +98,8 @@ TEST(SaveListToFile, WritesEveryLineWithCrLf) {
   Scratch scratch;
   Scratch::WriteFile(scratch / "list.lst", "an older and longer list\r\n");
   SaveListToFile({"D:\\alpha.604", "Setup 2.0"}, scratch / "list.lst");
-  EXPECT_EQ(Scratch::ReadFile(scratch / "list.lst"), "D:\\alpha.604\r\nSetup 2.0\r\n");
+  EXPECT_EQ(Scratch::ReadFile(scratch / "list.lst"),
+            "D:\\alpha.604\r\nSetup 2.0\r\n");
 }
 
 TEST(SaveListToFile, SanitizesTheName) {
@@ -113,7 +114,8 @@ TEST(SaveListToFile, FileThatCannotBeCreatedRaisesCreateError) {
     SaveListToFile({"x"}, scratch / "missing\\list.lst");
     FAIL() << "no error raised";
   } catch (const EFCreateError& error) {
-    EXPECT_EQ(error.Message(), "Cannot create file " + scratch / "missing\\list.lst");
+    EXPECT_EQ(error.Message(),
+              "Cannot create file " + scratch / "missing\\list.lst");
   }
   CreateDirectoryA((scratch / "folder.lst").c_str(), nullptr);
   EXPECT_THROW(SaveListToFile({"x"}, scratch / "folder.lst"), EFCreateError);

@@ -55,7 +55,8 @@ TEST(Paths, DirectoryAndNameParts) {
 }
 
 TEST(Paths, SanitizedNamesKeepTheirDirectory) {
-  EXPECT_EQ(SanitizeFileName("D:\\dir:x\\a<b>|c%.lst"), "D:\\dir:x\\a[b]_c_.lst");
+  EXPECT_EQ(SanitizeFileName("D:\\dir:x\\a<b>|c%.lst"),
+            "D:\\dir:x\\a[b]_c_.lst");
   EXPECT_EQ(SanitizeFileName("C:\\t\\AutoLoad.Lst"), "C:\\t\\AutoLoad.Lst");
   EXPECT_EQ(MapChars("a\"b/c", "[]______", "<>:\"/\\|%"), "a_b_c");
   // The first occurrence in the from-set decides.

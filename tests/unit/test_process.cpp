@@ -9,8 +9,8 @@ using Process = BoxTest;
 
 TEST_F(Process, MissingProgramAnswersTwoAndShowsTheSystemText) {
   EXPECT_EQ(RunProgram("C:\\no-such-folder\\nothing.exe", kShowNormal), 2u);
-  EXPECT_EQ(boxes(), (std::vector<RecordedBox>{
-                         {"Windows Error: WinExec", "File not found. ", MB_OK}}));
+  EXPECT_EQ(boxes(), (std::vector<RecordedBox>{{"Windows Error: WinExec",
+                                                "File not found. ", MB_OK}}));
 }
 
 TEST_F(Process, StartedProgramAnswersAtLeast32) {

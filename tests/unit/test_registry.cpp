@@ -26,7 +26,8 @@ void SetText(HKEY root, const char* name, const std::string& text,
 
 bool KeyExists(HKEY root, const char* key) {
   HKEY opened;
-  if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    return false;
   RegCloseKey(opened);
   return true;
 }
@@ -84,7 +85,8 @@ TEST_F(Registration, NumberUnderTheCurrentUserRaisesAndKeepsItsBytes) {
 
 TEST_F(Registration, NumberUnderTheMachineIsSwallowedAndKeepsItsBytes) {
   DWORD number = 0x00353637;  // '7' '6' '5' NUL
-  SetValue(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName", REG_DWORD, &number, 4);
+  SetValue(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName", REG_DWORD, &number,
+           4);
   EXPECT_EQ(Read("DisplayName"), std::string("765\0", 4));
 }
 
@@ -106,7 +108,8 @@ TEST_F(Registration, UninstallerNameIsFoundWithoutRegardToCase) {
 }
 
 TEST_F(Registration, NoUninstallerNameGivesNoInstallDirectory) {
-  SetText(HKEY_CURRENT_USER, "UninstallString", "C:\\X\\Remove.exe /u D:\\DATA\\ E:\\");
+  SetText(HKEY_CURRENT_USER, "UninstallString",
+          "C:\\X\\Remove.exe /u D:\\DATA\\ E:\\");
   std::string install = "stale";
   InstallDirectory(install);
   EXPECT_EQ(install, "");
@@ -130,9 +133,12 @@ TEST_F(Registration, UnreadableUninstallStringLeavesTheAnswerUncut) {
 
 TEST(DeleteRegistryTree, RemovesNestedSubkeysThenTheKey) {
   const char* key = "Software\\LexivaneUnitTest";
-  SetValue(HKEY_CURRENT_USER, "Software\\LexivaneUnitTest\\a\\b\\c", "v", REG_SZ, "x", 2);
-  SetValue(HKEY_CURRENT_USER, "Software\\LexivaneUnitTest\\a\\d", "v", REG_SZ, "x", 2);
-  SetValue(HKEY_CURRENT_USER, "Software\\LexivaneUnitTest\\e", "v", REG_SZ, "x", 2);
+  SetValue(HKEY_CURRENT_USER, "Software\\LexivaneUnitTest\\a\\b\\c", "v",
+           REG_SZ, "x", 2);
+  SetValue(HKEY_CURRENT_USER, "Software\\LexivaneUnitTest\\a\\d", "v", REG_SZ,
+           "x", 2);
+  SetValue(HKEY_CURRENT_USER, "Software\\LexivaneUnitTest\\e", "v", REG_SZ, "x",
+           2);
   DeleteRegistryTree("\\Software\\LexivaneUnitTest", false);
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key));
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software"));

@@ -42,9 +42,9 @@ struct FakeTokens {
     *token = NewToken();
     return TRUE;
   }
-  static BOOL WINAPI Allocate(PSID_IDENTIFIER_AUTHORITY a, BYTE n, DWORD s0, DWORD s1,
-                              DWORD s2, DWORD s3, DWORD s4, DWORD s5, DWORD s6,
-                              DWORD s7, PSID* sid) {
+  static BOOL WINAPI Allocate(PSID_IDENTIFIER_AUTHORITY a, BYTE n, DWORD s0,
+                              DWORD s1, DWORD s2, DWORD s3, DWORD s4, DWORD s5,
+                              DWORD s6, DWORD s7, PSID* sid) {
     if (!sidBuilds) return FALSE;
     return AllocateAndInitializeSid(a, n, s0, s1, s2, s3, s4, s5, s6, s7, sid);
   }
@@ -80,7 +80,8 @@ struct FakeTokens {
 PSID WellKnown(DWORD rid1, DWORD rid2) {
   SID_IDENTIFIER_AUTHORITY nt = {SECURITY_NT_AUTHORITY};
   PSID sid = nullptr;
-  AllocateAndInitializeSid(&nt, rid2 ? 2 : 1, rid1, rid2, 0, 0, 0, 0, 0, 0, &sid);
+  AllocateAndInitializeSid(&nt, rid2 ? 2 : 1, rid1, rid2, 0, 0, 0, 0, 0, 0,
+                           &sid);
   return sid;
 }
 

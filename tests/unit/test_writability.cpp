@@ -20,7 +20,8 @@ using Writability = BoxTest;
 TEST_F(Writability, WritableFolderLeavesNoProbeBehind) {
   Scratch scratch;
   EXPECT_TRUE(DirectoryIsWritable(scratch.path()));
-  EXPECT_TRUE(DirectoryIsWritable(scratch.path().substr(0, scratch.path().size() - 1)));
+  EXPECT_TRUE(
+      DirectoryIsWritable(scratch.path().substr(0, scratch.path().size() - 1)));
   EXPECT_FALSE(FileExistsSafe(scratch / "$$$.$$$"));
   EXPECT_TRUE(boxes().empty());
 }
