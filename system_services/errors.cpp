@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
 namespace services {
 
 namespace {
@@ -35,9 +33,7 @@ std::string InOutErrorText(unsigned long code) {
     case 106:
       return "Invalid numeric input";
   }
-  char text[32];
-  std::snprintf(text, sizeof text, "I/O error %d", static_cast<int>(code));
-  return text;
+  return "I/O error " + std::to_string(static_cast<int>(code));
 }
 
 EInOutError::EInOutError(unsigned long code)

@@ -1,7 +1,8 @@
 #include "expand.h"
 
-#include <lzexpand.h>
 #include <windows.h>
+// lzexpand.h needs the types of windows.h.
+#include <lzexpand.h>
 
 #include <cstring>
 

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
 #include "message_box.h"
 
 namespace services {
@@ -14,18 +12,27 @@ std::string ModulePath() {
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   return path;
 }
+
+// Eight upper-case hexadecimal digits, as "%p" writes a 32-bit address.
+std::string HexAddress(unsigned long address) {
+  std::string digits(8, '0');
+  for (int i = 7; i >= 0; --i, address >>= 4)
+    digits[i] = "0123456789ABCDEF"[address & 0xF];
+  return digits;
+}
 }  // namespace
 
 std::string LastChanceText(const Exception& error,
                            const std::string& modulePath) {
   std::string module = modulePath.substr(modulePath.rfind('\\') + 1, 63);
   const std::string& message = error.Message();
-  const char* stop = (!message.empty() && message.back() != '.') ? "." : "";
-  char text[256];
-  std::snprintf(text, sizeof text, "Exception %s in module %s at %08lX.\n%s%s",
-                error.TypeName(), module.c_str(), error.CodeOffset(),
-                message.c_str(), stop);
-  text[255] = '\0';
+  bool addStop = !message.empty() && message.back() != '.';
+  std::string text = std::string("Exception ") + error.TypeName() +
+                     " in module " + module + " at " +
+                     HexAddress(error.CodeOffset()) + ".\n" + message +
+                     (addStop ? "." : "");
+  // The text is built in a 256-character buffer.
+  if (text.size() > 255) text.resize(255);
   return text;
 }
 

@@ -3,8 +3,9 @@
 // named by its "empty" value and its release call.
 #pragma once
 
-#include <lzexpand.h>
 #include <windows.h>
+// lzexpand.h needs the types of windows.h.
+#include <lzexpand.h>
 
 #include <utility>
 
