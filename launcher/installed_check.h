@@ -5,6 +5,10 @@
 
 namespace launcher {
 
+// The version carried by the digits of a display name, padded to at least
+// seven digits. Raises EConvertError when it exceeds a signed 32-bit integer.
+int ParseVersionNumber(const std::string& text);
+
 // True when the setup launch goes on; false when the launcher stops.
 bool CheckStartup(const std::string& mediumDirectory);
 

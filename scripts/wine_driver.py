@@ -79,6 +79,27 @@ def reg_delete(key):
     wine("reg", "delete", key, "/f", check=False)
 
 
+def reg_import(text):
+    """Applies a .reg text in one Wine start ("[-KEY]" deletes a key tree)."""
+    with tempfile.NamedTemporaryFile("w", suffix=".reg", delete=False) as reg:
+        reg.write("REGEDIT4\r\n\r\n" + text.replace("\n", "\r\n"))
+    try:
+        wine("regedit", "/s", unix_to_windows(reg.name))
+    finally:
+        os.unlink(reg.name)
+
+
+UNINSTALL_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lexivane"
+
+
+def forget_installed_copy():
+    """Removes what the stand-in's setup leaves: registrations and folders."""
+    reg_import(f"[-HKEY_CURRENT_USER\\{UNINSTALL_KEY}]\n\n"
+               f"[-HKEY_LOCAL_MACHINE\\{UNINSTALL_KEY}]\n")
+    for folder in ("Program Files/Lexivane", "Lexivane Data"):
+        shutil.rmtree(prefix() / "drive_c" / folder, ignore_errors=True)
+
+
 def reg_exists(key):
     return wine("reg", "query", key, check=False).returncode == 0
 

@@ -17,6 +17,8 @@ class LaunchCase(unittest.TestCase):
         self.addCleanup(shutil.rmtree, self.work, ignore_errors=True)
         wd.clear_temp_directory()
         self.temp = wd.temp_directory()
+        wd.forget_installed_copy()
+        self.addCleanup(wd.forget_installed_copy)
 
     def medium(self, sample="compressed", remove=(), drive="d"):
         """A copy of a sample medium, mapped as the drive; answers its folder."""
