@@ -1,4 +1,5 @@
-"""Tells, in a few lines a run, what the launcher does with sample media."""
+"""Tells the story of a publisher's media meeting a customer's machine, a few
+lines a run: the boxes shown, what was started where, and what was written."""
 
 import pathlib
 import shutil
@@ -8,6 +9,8 @@ import tempfile
 import wine_driver as wd
 
 SHOTS = wd.ROOT / "build" / "demo"
+UNINSTALL = "HKCU\\" + wd.UNINSTALL_KEY
+DRIVE_C = None
 
 
 def heading(text):
@@ -18,49 +21,99 @@ def heading(text):
 
 def report(run, screenshot=None):
     for caption, text in run.boxes:
-        print(f"  box      [{caption}] {text}")
+        print(f"  box       [{caption}] {text}")
     if not run.boxes:
-        print("  box      none")
+        print("  box       none")
     for record in run.records:
-        print(f"  started  {record['command_line']}")
-        print(f"           in {record['directory']} (library {record['library']})")
+        print(f"  started   {record['command_line']}")
+        print(f"            in {record['directory']} (library {record['library']})")
+        if "installed" in record:
+            print(f"  installed {record['installed']} (data in {record['data']})")
+        if record.get("list_file", "none") != "none":
+            print(f"  list read {record['list_file']}: {record['list'].replace('|', ' / ')}")
     if not run.records:
-        print("  started  nothing")
-    print(f"  exit     {run.exit_code}")
+        print("  started   nothing")
+    print(f"  exit code {run.exit_code}")
     if screenshot and screenshot.exists():
-        print(f"  picture  {screenshot.relative_to(wd.ROOT)}")
+        print(f"  picture   {screenshot.relative_to(wd.ROOT)}")
 
 
-def temp_files():
+def listing(folder):
+    if not folder.exists():
+        return "none"
     return ", ".join(f"{p.name} ({p.stat().st_size} bytes)"
-                     for p in sorted(wd.temp_directory().iterdir())) or "none"
+                     for p in sorted(folder.iterdir())) or "none"
+
+
+def registration():
+    for name in ("DisplayName", "UninstallString"):
+        print(f"  registry  {name} = {wd.reg_value(UNINSTALL, name)}")
 
 
 def medium_copy(work, sample, remove=()):
     folder = work / sample
+    shutil.rmtree(folder, ignore_errors=True)
     shutil.copytree(wd.MEDIA / sample, folder)
     for name in remove:
         (folder / name).unlink()
     return folder
 
 
+def modules_medium(work):
+    folder = work / "modules"
+    folder.mkdir()
+    shutil.copy(wd.MEDIA / "compressed" / "LAUNCH.EXE", folder)
+    (folder / "autorun.inf").write_bytes(b"[autorun]\r\nopen=LAUNCH.EXE autorun\r\n")
+    for name in ("Grammar.604", "Idioms.604", "Shared.604", "readme.txt"):
+        (folder / name).write_bytes(f"Lexivane module {name}\r\n".encode())
+    return folder
+
+
+def run(command, *args, screenshot=None):
+    print(f"  run       {command} {' '.join(args)}".rstrip())
+    shot = SHOTS / screenshot if screenshot else None
+    report(wd.run(command, *args, screenshot=shot), shot)
+
+
 def main():
     SHOTS.mkdir(parents=True, exist_ok=True)
+    drive_c = wd.prefix() / "drive_c"
     work = pathlib.Path(tempfile.mkdtemp(prefix="launch-demo-"))
     try:
         wd.clear_temp_directory()
-        heading("1. The compressed medium in CD-ROM drive D:, opened by autorun")
-        wd.map_drive("d", medium_copy(work, "compressed"))
-        print("  run      D:\\LAUNCH.EXE autorun")
-        report(wd.run("D:\\LAUNCH.EXE", "autorun"))
-        print(f"  expanded {temp_files()} into the temporary directory")
+        heading("1. A fresh machine: the full compressed medium in CD-ROM drive D:, by autorun")
+        full = medium_copy(work, "compressed")
+        wd.map_drive("d", full)
+        print(f"  medium    {listing(full)}")
+        run("D:\\LAUNCH.EXE", "autorun")
+        print(f"  expanded  {listing(wd.temp_directory())}")
+        registration()
 
-        heading("2. A medium whose Shared.604 and Prelude.Msg are missing")
+        heading("2. The same medium by autorun again: the installed copy is newer")
         wd.clear_temp_directory()
+        run("D:\\LAUNCH.EXE", "autorun")
+        print(f"  expanded  {listing(wd.temp_directory())}")
+
+        heading("3. A modules-only medium: handed over to the installed application")
+        modules = modules_medium(work)
+        wd.map_drive("d", modules)
+        print(f"  medium    {listing(modules)}")
+        run("D:\\LAUNCH.EXE", "autorun")
+        print(f"  data now  {listing(drive_c / 'Lexivane Data')}")
+
+        heading("4a. The same modules meet a registration of version 7.05 (too old for modules)")
+        wd.reg_import(f"[HKEY_CURRENT_USER\\{wd.UNINSTALL_KEY}]\n\"DisplayName\"=\"Lexivane 7.05\"\n")
+        run("D:\\LAUNCH.EXE", "autorun", screenshot="too-old.png")
+
+        heading("4b. ... and a broken installation (Lxv.Exe deleted from the install directory)")
+        wd.reg_import(f"[HKEY_CURRENT_USER\\{wd.UNINSTALL_KEY}]\n\"DisplayName\"=\"Lexivane 9.1\"\n")
+        (drive_c / "Program Files" / "Lexivane" / "Lxv.Exe").unlink()
+        run("D:\\LAUNCH.EXE", "autorun", screenshot="not-installed.png")
+
+        heading("5. A damaged full medium (Shared.604 and Prelude.Msg lost) on a clean machine")
+        wd.forget_installed_copy()
         wd.map_drive("d", medium_copy(work, "plain", ["Shared.604", "Prelude.Msg"]))
-        print("  run      D:\\LAUNCH.EXE")
-        shot = SHOTS / "missing-files.png"
-        report(wd.run("D:\\LAUNCH.EXE", screenshot=shot), shot)
+        run("D:\\LAUNCH.EXE", screenshot="missing-files.png")
     finally:
         shutil.rmtree(work, ignore_errors=True)
     return 0

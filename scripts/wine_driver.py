@@ -100,6 +100,17 @@ def forget_installed_copy():
         shutil.rmtree(prefix() / "drive_c" / folder, ignore_errors=True)
 
 
+def reg_value(key, name):
+    """A registry value as `wine reg query` prints it, or None."""
+    out = subprocess.run(["wine", "reg", "query", key, "/v", name], env=environment(),
+                         stdin=subprocess.DEVNULL, capture_output=True, text=True).stdout
+    for line in out.splitlines():
+        parts = line.strip().split(None, 2)
+        if len(parts) == 3 and parts[0] == name:
+            return parts[2]
+    return None
+
+
 def reg_exists(key):
     return wine("reg", "query", key, check=False).returncode == 0
 
