@@ -45,6 +45,10 @@ launch_ensure_prefix() {
   # -p300: the server outlives each program, and goes five minutes after the
   # last one.
   setsid wineserver -p300 </dev/null >/dev/null 2>&1 || true
+  # The first program of a server starts Wine's helper processes, which keep
+  # its standard streams open for as long as they live: let a program with
+  # closed streams be that first one, so that no caller waits on a pipe.
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 # Ends every Wine process of the prefix, and the display if this shell
