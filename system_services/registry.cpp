@@ -45,8 +45,8 @@ void ReadTextValue(HKEY key, const std::string& valueName,
   if (type != REG_SZ && type != REG_EXPAND_SZ)
     RaiseRegistryError("Invalid data type for", valueName);
   // The stored text need not end with a NUL; the answer never runs past it.
-  answer.resize(answer.find('\0') == std::string::npos ? answer.size()
-                                                       : answer.find('\0'));
+  std::string::size_type nul = answer.find('\0');
+  if (nul != std::string::npos) answer.resize(nul);
 }
 
 // Deletes every subkey, deepest first, then the key; answers whether the key

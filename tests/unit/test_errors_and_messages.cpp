@@ -93,13 +93,3 @@ TEST(LastChanceText, LongMessagesAreCutTo255Characters) {
   EXPECT_EQ(text.size(), 255u);
   EXPECT_EQ(text.back(), '9');
 }
-
-TEST(ErrorTypes, NameThemselves) {
-  EXPECT_STREQ(ERegistryException("").TypeName(), "ERegistryException");
-  EXPECT_STREQ(EConvertError("").TypeName(), "EConvertError");
-  EXPECT_STREQ(EInOutError(2).TypeName(), "EInOutError");
-  EXPECT_STREQ(EFCreateError("").TypeName(), "EFCreateError");
-  EXPECT_STREQ(EWriteError("").TypeName(), "EWriteError");
-  const Exception& base = SystemError("");
-  EXPECT_STREQ(base.TypeName(), "SystemError");
-}

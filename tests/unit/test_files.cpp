@@ -7,20 +7,6 @@
 
 using namespace services;
 
-namespace {
-void SetLocalWriteTime(const std::string& name, WORD year, WORD month, WORD day,
-                       WORD hour, WORD minute, WORD second) {
-  SYSTEMTIME local = {year, month, 0, day, hour, minute, second, 0};
-  FILETIME localTime, utc;
-  SystemTimeToFileTime(&local, &localTime);
-  LocalFileTimeToFileTime(&localTime, &utc);
-  HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  SetFileTime(file, nullptr, nullptr, &utc);
-  CloseHandle(file);
-}
-}  // namespace
-
 TEST(FileStamp, PacksTheLocalDosDateAndTime) {
   Scratch scratch;
   std::string file = scratch / "stamped.txt";

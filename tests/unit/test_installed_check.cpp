@@ -74,14 +74,7 @@ class AutorunRule : public ::testing::Test {
     Register(REG_SZ, scratch_.path() + "LxvDel.Exe /u x C:\\");
   }
   static void SetWriteYear(const std::string& name, WORD year) {
-    SYSTEMTIME time = {year, 6, 0, 15, 12, 0, 0, 0};
-    FILETIME local, utc;
-    SystemTimeToFileTime(&time, &local);
-    LocalFileTimeToFileTime(&local, &utc);
-    HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    SetFileTime(file, nullptr, nullptr, &utc);
-    CloseHandle(file);
+    SetLocalWriteTime(name, year, 6, 15, 12, 0, 0);
   }
   Scratch scratch_;
 };
