@@ -21,5 +21,5 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   as_root dpkg --add-architecture i386
 fi
 as_root apt-get update -q
-as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
   "${missing[@]}"
