@@ -15,8 +15,9 @@ namespace {
 std::string Quoted(const std::string& text) { return '"' + text + '"'; }
 
 void ShowCopyError(const std::string& text) { ShowMessage(text, "CopyFile"); }
-}  // namespace
 
+// The size that an SZDD header promises, or -1 when the file has no such
+// header.
 long CompressedOriginalSize(const std::string& source) {
   static const unsigned char kMagic[] = {'S',  'Z',  'D',  'D',
                                          0x88, 0xF0, 0x27, 0x33};
@@ -32,6 +33,7 @@ long CompressedOriginalSize(const std::string& source) {
   return static_cast<long>(header[10] | header[11] << 8 | header[12] << 16 |
                            static_cast<unsigned long>(header[13]) << 24);
 }
+}  // namespace
 
 bool ExpandFile(const std::string& source, const std::string& destination) {
   OFSTRUCT record = {};

@@ -10,8 +10,4 @@ namespace services {
 // cannot be opened or the copy fails.
 bool ExpandFile(const std::string& source, const std::string& destination);
 
-// The size that an SZDD header promises, or -1 when the file has no such
-// header.
-long CompressedOriginalSize(const std::string& source);
-
 }  // namespace services
