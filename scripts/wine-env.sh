@@ -10,18 +10,36 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export LAUNCH_DISPLAY=${LAUNCH_DISPLAY:-:87}
 export DISPLAY=$LAUNCH_DISPLAY
 
-# Starts Xvfb on LAUNCH_DISPLAY unless something already serves it.
+# True when an X server answers on DISPLAY.
+launch_display_alive() {
+  xdotool getdisplaygeometry >/dev/null 2>&1
+}
+
+# Starts Xvfb on LAUNCH_DISPLAY unless a server already answers there. A
+# socket or lock file can outlive its server (a killed session leaves them
+# in /tmp): those are cleared, or the display would look taken while no
+# window could ever appear on it.
 launch_ensure_display() {
+  launch_display_alive && return 0
   local number=${LAUNCH_DISPLAY#:}
-  if [ ! -S "/tmp/.X11-unix/X$number" ]; then
-    setsid Xvfb "$LAUNCH_DISPLAY" -screen 0 1024x768x24 -nolisten tcp \
-      </dev/null >/dev/null 2>&1 &
-    LAUNCH_XVFB_PID=$!
-    for _ in $(seq 50); do
-      [ -S "/tmp/.X11-unix/X$number" ] && break
-      sleep 0.1
-    done
+  local lock=/tmp/.X$number-lock
+  if [ -f "$lock" ]; then
+    local owner
+    owner=$(tr -dc 0-9 <"$lock")
+    if [ -z "$owner" ] || ! kill -0 "$owner" 2>/dev/null; then
+      rm -f "$lock"
+    fi
   fi
+  [ -f "$lock" ] || rm -f "/tmp/.X11-unix/X$number"
+  setsid Xvfb "$LAUNCH_DISPLAY" -screen 0 1024x768x24 -nolisten tcp \
+    </dev/null >/dev/null 2>&1 &
+  LAUNCH_XVFB_PID=$!
+  for _ in $(seq 100); do
+    launch_display_alive && return 0
+    sleep 0.1
+  done
+  echo "No X display answers on $LAUNCH_DISPLAY (Xvfb did not start)." >&2
+  return 1
 }
 
 # Creates the prefix once (serialised, so parallel tests wait for it) and

@@ -19,10 +19,15 @@ ENV_SCRIPT = ROOT / "scripts" / "wine-env.sh"
 
 def _wine_environment():
     """The variables that scripts/wine-env.sh exports."""
-    out = subprocess.run(
-        ["bash", "-c", f'source "{ENV_SCRIPT}"; launch_ensure_display; '
+    # Without a live display Wine shows no box at all and a program that
+    # should have asked the user runs straight through: never test that way.
+    result = subprocess.run(
+        ["bash", "-c", f'source "{ENV_SCRIPT}"; launch_ensure_display || exit 1; '
                        f'launch_ensure_prefix; env -0'],
-        check=True, capture_output=True).stdout
+        capture_output=True)
+    if result.returncode != 0:
+        raise RuntimeError("cannot prepare Wine: " + result.stderr.decode(errors="replace"))
+    out = result.stdout
     env = dict(item.split("=", 1) for item in out.decode().split("\0") if "=" in item)
     env["WINEDEBUG"] = "-all"
     return env
