@@ -26,7 +26,8 @@ launch_ensure_display() {
   if [ -f "$lock" ]; then
     local owner
     owner=$(tr -dc 0-9 <"$lock")
-    if [ -z "$owner" ] || ! kill -0 "$owner" 2>/dev/null; then
+    # The number may have gone to another process since.
+    if [ -z "$owner" ] || ! grep -qx 'X.*' "/proc/$owner/comm" 2>/dev/null; then
       rm -f "$lock"
     fi
   fi
