@@ -10,6 +10,7 @@
 #include "system_services/messages.h"
 #include "system_services/process.h"
 #include "system_services/startup.h"
+#include "system_services/system_library.h"
 
 // libstdc++'s verbose handler drags in its demangler; the handler of last
 // resort here only has to end the process.
@@ -19,6 +20,9 @@ void __verbose_terminate_handler() { std::abort(); }
 
 int main() {
   using namespace services;
+  // First of all: no DLL that this process loads from now on (a message box
+  // loads some) may come from the medium's folder.
+  NarrowDllSearch();
   try {
     StartServices();
     try {

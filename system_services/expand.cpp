@@ -7,11 +7,34 @@
 #include <cstring>
 
 #include "messages.h"
+#include "system_library.h"
 #include "unique_handle.h"
 
 namespace services {
 
 namespace {
+constexpr char kLzLibrary[] = "LZ32.DLL";
+
+// The three calls of the platform's LZ library that the expansion makes,
+// looked up in the copy that was loaded from the system directory.
+struct LzLibrary {
+  UniqueModule module;
+  decltype(&LZOpenFileA) open = nullptr;
+  decltype(&LZCopy) copy = nullptr;
+  LzTraits closing;
+
+  bool Loaded() const { return open && copy && closing.close; }
+};
+
+LzLibrary LoadLzLibrary() {
+  LzLibrary lz;
+  lz.module = LoadSystemLibrary(kLzLibrary);
+  ResolveFunction(lz.module.get(), "LZOpenFileA", lz.open);
+  ResolveFunction(lz.module.get(), "LZCopy", lz.copy);
+  ResolveFunction(lz.module.get(), "LZClose", lz.closing.close);
+  return lz;
+}
+
 std::string Quoted(const std::string& text) { return '"' + text + '"'; }
 
 void ShowCopyError(const std::string& text) { ShowMessage(text, "CopyFile"); }
@@ -36,9 +59,17 @@ long CompressedOriginalSize(const std::string& source) {
 }  // namespace
 
 bool ExpandFile(const std::string& source, const std::string& destination) {
+  LzLibrary lz = LoadLzLibrary();
+  if (!lz.Loaded()) {
+    ShowCopyError("Cannot load the system library " +
+                  Quoted(SystemLibraryPath(kLzLibrary)) +
+                  " that expands the setup files");
+    return false;
+  }
   OFSTRUCT record = {};
-  UniqueLz from(LZOpenFileA(const_cast<char*>(source.c_str()), &record,
-                            OF_READ | OF_SHARE_DENY_WRITE));
+  UniqueLz from(lz.open(const_cast<char*>(source.c_str()), &record,
+                        OF_READ | OF_SHARE_DENY_WRITE),
+                lz.closing);
   if (!from.valid()) {
     ShowCopyError("Error opening source file " + Quoted(source));
     return false;
@@ -47,13 +78,14 @@ bool ExpandFile(const std::string& source, const std::string& destination) {
   // '_'; the header is read from the file actually opened.
   std::string opened(record.szPathName,
                      strnlen(record.szPathName, OFS_MAXPATHNAME));
-  UniqueLz to(LZOpenFileA(const_cast<char*>(destination.c_str()), &record,
-                          OF_CREATE | OF_SHARE_EXCLUSIVE | OF_WRITE));
+  UniqueLz to(lz.open(const_cast<char*>(destination.c_str()), &record,
+                      OF_CREATE | OF_SHARE_EXCLUSIVE | OF_WRITE),
+              lz.closing);
   if (!to.valid()) {
     ShowCopyError("Error opening destination file " + Quoted(destination));
     return false;
   }
-  LONG copied = LZCopy(from.get(), to.get());
+  LONG copied = lz.copy(from.get(), to.get());
   // The platform's expander may answer success for a cut-off compressed file;
   // a byte count that differs from the header's promise is a failed copy.
   long promised = CompressedOriginalSize(opened);

@@ -5,6 +5,7 @@
 #include "errors.h"
 #include "messages.h"
 #include "registry.h"
+#include "system_library.h"
 #include "unique_handle.h"
 
 namespace services {
@@ -15,29 +16,6 @@ struct SystemInformation {
   bool isAdministrator = true;
 };
 SystemInformation systemInformation;
-
-// An identity built by AllocateAndInitializeSid, freed with its FreeSid.
-class UniqueSid {
- public:
-  explicit UniqueSid(PVOID(WINAPI* freeSid)(PSID)) : free_(freeSid) {}
-  UniqueSid(const UniqueSid&) = delete;
-  UniqueSid& operator=(const UniqueSid&) = delete;
-  ~UniqueSid() {
-    if (sid_ && free_) free_(sid_);
-  }
-  PSID* out() { return &sid_; }
-  PSID get() const { return sid_; }
-
- private:
-  PSID sid_ = nullptr;
-  PVOID(WINAPI* free_)(PSID);
-};
-
-template <typename Function>
-void Resolve(HMODULE module, const char* name, Function& function) {
-  function = reinterpret_cast<Function>(
-      reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 UniqueToken OpenUserToken(const TokenFunctions& api) {
   HANDLE token = nullptr;
@@ -55,12 +33,13 @@ TokenFunctions ResolveTokenFunctions() {
   TokenFunctions api = {};
   HMODULE advapi = GetModuleHandleA("advapi32.dll");
   if (!advapi) return api;
-  Resolve(advapi, "OpenThreadToken", api.OpenThreadToken);
-  Resolve(advapi, "OpenProcessToken", api.OpenProcessToken);
-  Resolve(advapi, "AllocateAndInitializeSid", api.AllocateAndInitializeSid);
-  Resolve(advapi, "GetTokenInformation", api.GetTokenInformation);
-  Resolve(advapi, "EqualSid", api.EqualSid);
-  Resolve(advapi, "FreeSid", api.FreeSid);
+  ResolveFunction(advapi, "OpenThreadToken", api.OpenThreadToken);
+  ResolveFunction(advapi, "OpenProcessToken", api.OpenProcessToken);
+  ResolveFunction(advapi, "AllocateAndInitializeSid",
+                  api.AllocateAndInitializeSid);
+  ResolveFunction(advapi, "GetTokenInformation", api.GetTokenInformation);
+  ResolveFunction(advapi, "EqualSid", api.EqualSid);
+  ResolveFunction(advapi, "FreeSid", api.FreeSid);
   return api;
 }
 
@@ -80,11 +59,11 @@ bool IsAdministratorWith(const TokenFunctions& api) {
   if (!token.valid()) return false;
 
   SID_IDENTIFIER_AUTHORITY ntAuthority = {SECURITY_NT_AUTHORITY};
-  UniqueSid administrators(api.FreeSid);
+  UniqueSid administrators(nullptr, SidTraits{api.FreeSid});
   if (!api.AllocateAndInitializeSid ||
       !api.AllocateAndInitializeSid(
           &ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS,
-          0, 0, 0, 0, 0, 0, administrators.out()))
+          0, 0, 0, 0, 0, 0, administrators.put()))
     throw SystemError("Winsys: Administrator-1");
 
   DWORD size = 0;

@@ -1,26 +1,28 @@
 // One owner template for every platform handle kind, so that each handle is
 // released on every path out of the operation that acquired it. A kind is
-// named by its "empty" value and its release call.
+// named by its "empty" value and its release call. Traits may carry state:
+// a release function that was looked up at run time travels with the handle.
 #pragma once
 
 #include <windows.h>
-// lzexpand.h needs the types of windows.h.
-#include <lzexpand.h>
 
 #include <utility>
 
 namespace services {
 
 template <typename Traits>
-class UniqueHandle {
+class UniqueHandle : private Traits {
  public:
   using Value = typename Traits::Value;
 
   UniqueHandle() = default;
-  explicit UniqueHandle(Value value) : value_(value) {}
-  UniqueHandle(UniqueHandle&& other) noexcept : value_(other.release()) {}
+  explicit UniqueHandle(Value value, Traits traits = Traits())
+      : Traits(traits), value_(value) {}
+  UniqueHandle(UniqueHandle&& other) noexcept
+      : Traits(other.traits()), value_(other.release()) {}
   UniqueHandle& operator=(UniqueHandle&& other) noexcept {
     reset(other.release());
+    static_cast<Traits&>(*this) = other.traits();
     return *this;
   }
   UniqueHandle(const UniqueHandle&) = delete;
@@ -31,11 +33,18 @@ class UniqueHandle {
   bool valid() const { return Traits::Valid(value_); }
   Value release() { return std::exchange(value_, Traits::Empty()); }
   void reset(Value value = Traits::Empty()) {
-    if (valid()) Traits::Release(value_);
+    if (valid()) this->Release(value_);
     value_ = value;
+  }
+  // For the platform's out-parameters: releases what is held, then lends the
+  // storage to the call that fills it.
+  Value* put() {
+    reset();
+    return &value_;
   }
 
  private:
+  const Traits& traits() const { return *this; }
   Value value_ = Traits::Empty();
 };
 
@@ -60,18 +69,39 @@ struct KeyTraits {
   static bool Valid(HKEY h) { return h != nullptr; }
   static void Release(HKEY h) { RegCloseKey(h); }
 };
+struct ModuleTraits {
+  using Value = HMODULE;
+  static HMODULE Empty() { return nullptr; }
+  static bool Valid(HMODULE h) { return h != nullptr; }
+  static void Release(HMODULE h) { FreeLibrary(h); }
+};
+// LZ handles are closed by the library that was loaded at run time;
 // LZOpenFileA answers a negative error code on failure.
 struct LzTraits {
   using Value = INT;
+  VOID(WINAPI* close)(INT) = nullptr;
   static INT Empty() { return -1; }
   static bool Valid(INT h) { return h >= 0; }
-  static void Release(INT h) { LZClose(h); }
+  void Release(INT h) const { close(h); }
+};
+// Identities built by AllocateAndInitializeSid go back through FreeSid, which
+// the NT family alone has.
+struct SidTraits {
+  using Value = PSID;
+  PVOID(WINAPI* free)(PSID) = nullptr;
+  static PSID Empty() { return nullptr; }
+  static bool Valid(PSID sid) { return sid != nullptr; }
+  void Release(PSID sid) const {
+    if (free) free(sid);
+  }
 };
 
 using UniqueFile = UniqueHandle<InvalidHandleFileTraits>;
 using UniqueFind = UniqueHandle<InvalidHandleFindTraits>;
 using UniqueToken = UniqueHandle<NullHandleTraits>;
 using UniqueKey = UniqueHandle<KeyTraits>;
+using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueLz = UniqueHandle<LzTraits>;
+using UniqueSid = UniqueHandle<SidTraits>;
 
 }  // namespace services
