@@ -1,73 +1,56 @@
 #include "installed_check.h"
 
-#include <climits>
-
+#include "launch_plan.h"
 #include "medium.h"
 #include "module_handoff.h"
-#include "system_services/errors.h"
+#include "startup_decision.h"
 #include "system_services/files.h"
 #include "system_services/messages.h"
 #include "system_services/paths.h"
-#include "system_services/registry.h"
+#include "system_services/uninstall_registration.h"
 
 namespace launcher {
 
 using namespace services;
 
 namespace {
-// Installed versions in this window cannot take modules from a medium.
-bool IsTooOldForModules(int version) {
-  return version > 7000000 && version < 9000000;
-}
-}  // namespace
-
-int ParseVersionNumber(const std::string& text) {
-  std::string digits;
-  for (char c : text)
-    if (c >= '0' && c <= '9') digits += c;
-  while (digits.size() < 7) digits += "00";
-  long long value = 0;
-  for (char c : digits) {
-    value = value * 10 + (c - '0');
-    if (value > INT_MAX)
-      throw EConvertError("'" + digits + "' is not a valid integer value");
-  }
-  return static_cast<int>(value);
-}
-
-bool CheckStartup(const std::string& mediumDirectory) {
-  std::string displayName;
-  std::string installDirectory;
+// The registration as far as it could be read; a failed read is reported
+// and the decision goes on with what the reads left.
+void ReadRegistration(StartupFacts& facts) {
   try {
-    ReadUninstallValue("DisplayName", displayName);
-    InstallDirectory(installDirectory);
+    ReadUninstallValue("DisplayName", facts.displayName);
+    InstallDirectory(facts.installDirectory);
   } catch (...) {
     ShowMessage("Error accessing LXV Windows' Registry", "Setup Error");
   }
-  bool filesPresent = MediumHasInstallFiles(mediumDirectory);
-  if (filesPresent) {
-    // A full medium always launches, once the registered version converts.
-    if (!displayName.empty()) ParseVersionNumber(displayName);
-    return true;
-  }
+}
+}  // namespace
 
-  if (displayName.empty()) {
-    // The second bracket stays open: the download advice follows at once.
-    ShowAdvice("Program install files missing (2) <" + displayName + "> <" +
-               installDirectory);
-  } else if (IsTooOldForModules(ParseVersionNumber(displayName))) {
-    ShowAdvice("Current Lexivane Program too old to install modules");
-  } else if (FileExistsSafe(installDirectory + "Lxv.Exe")) {
-    HandOffModules(mediumDirectory, installDirectory);
-  } else {
-    ShowAdvice("Program not properly installed");
+bool CheckStartup(const std::string& mediumDirectory) {
+  StartupFacts facts;
+  ReadRegistration(facts);
+  facts.filesPresent = MediumHasInstallFiles(mediumDirectory);
+  if (!facts.displayName.empty())
+    facts.installedProgramExists =
+        FileExistsSafe(facts.installDirectory + "Lxv.Exe");
+
+  StartupDecision decision = DecideStartup(facts);
+  switch (decision.outcome) {
+    case StartupDecision::Outcome::kLaunch:
+      return true;
+    case StartupDecision::Outcome::kAdvise:
+      ShowAdvice(decision.advice);
+      return false;
+    case StartupDecision::Outcome::kHandOff:
+      HandOffModules(mediumDirectory, facts.installDirectory);
+      return false;
   }
   return false;
 }
 
 bool InstalledCopyIsNewer(const std::string& mediumProgramFile,
                           const std::string& firstArgument) {
-  if (CompareNoCase(firstArgument, "autorun") != 0) return false;
+  if (!IsAutorunStart(firstArgument, CompareNoCase)) return false;
   std::string installDirectory;
   InstallDirectory(installDirectory);
   if (installDirectory.empty()) return false;

@@ -5,12 +5,12 @@
 
 #include "first_argument.h"
 #include "run_launcher.h"
+#include "system_services/dll_search.h"
 #include "system_services/errors.h"
 #include "system_services/last_chance.h"
 #include "system_services/messages.h"
 #include "system_services/process.h"
 #include "system_services/startup.h"
-#include "system_services/system_library.h"
 
 // libstdc++'s verbose handler drags in its demangler; the handler of last
 // resort here only has to end the process.

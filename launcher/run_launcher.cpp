@@ -1,6 +1,7 @@
 #include "run_launcher.h"
 
 #include "installed_check.h"
+#include "launch_plan.h"
 #include "medium.h"
 #include "system_services/expand.h"
 #include "system_services/files.h"
@@ -13,53 +14,41 @@ namespace launcher {
 using namespace services;
 
 namespace {
-std::string WithoutLastCharacter(const std::string& text) {
-  return text.empty() ? text : text.substr(0, text.size() - 1);
-}
-
-std::string TemporaryDirectory() {
+// The temporary directory that expanded files go to: "c:\" when the system
+// gives none, in short form.
+std::string SetupTemporaryDirectory() {
   std::string temp = TempDirectory();
   if (temp.empty()) temp = "c:\\";
   return ShortPathOf(WithTrailingBackslash(temp));
 }
-}  // namespace
 
-std::string SetupCommandLine(const std::string& programDirectory,
-                             const std::string& mediumDirectory) {
-  std::string program = programDirectory + "LXV.EXE";
-  // Unquoted, a space would let the starter try another program first
-  // ("C:\Temp Dir\LXV.EXE" runs "C:\Temp.exe" when there is one).
-  if (program.find(' ') != std::string::npos) program = '"' + program + '"';
-  return program + " \"" + mediumDirectory + '"';
+// The compressed program and library, expanded into the temporary directory;
+// false once either fails (it has been reported).
+bool ExpandSetupFiles(const std::string& medium, const std::string& temp) {
+  return ExpandFile(medium + "Lxv.Ex_", temp + "Lxv.exe") &&
+         ExpandFile(medium + "Pyrn.Dl_", temp + "Pyrn.DLL");
 }
+}  // namespace
 
 void RunLauncher(const std::string& programPath,
                  const std::string& firstArgument) {
   std::string medium = MediumDirectory(programPath);
   if (!CheckStartup(medium)) return;
 
-  std::string temp = TemporaryDirectory();
+  std::string temp = SetupTemporaryDirectory();
   if (!MediumHasInstallFiles(medium)) {
     ShowAdvice("Program install files missing. (1)");
     return;
   }
 
-  std::string commandLine;
-  std::string workingDirectory;
-  if (FileExistsSafe(medium + "Lxv.Exe")) {
-    commandLine = SetupCommandLine(medium, medium);
-    if (InstalledCopyIsNewer(medium + "Lxv.exe", firstArgument)) return;
-    workingDirectory = WithoutLastCharacter(medium);
-  } else {
-    if (InstalledCopyIsNewer(medium + "Lxv.ex_", firstArgument)) return;
-    if (!ExpandFile(medium + "Lxv.Ex_", temp + "Lxv.exe")) return;
-    if (!ExpandFile(medium + "Pyrn.Dl_", temp + "Pyrn.DLL")) return;
-    commandLine = SetupCommandLine(temp, medium);
-    workingDirectory = WithoutLastCharacter(temp);
-  }
+  SetupPlan plan = PlanSetup(medium, temp, FileExistsSafe(medium + "Lxv.Exe"));
+  std::string mediumProgram =
+      medium + (plan.expandFirst ? "Lxv.ex_" : "Lxv.exe");
+  if (InstalledCopyIsNewer(mediumProgram, firstArgument)) return;
+  if (plan.expandFirst && !ExpandSetupFiles(medium, temp)) return;
 
-  MakeDirectoryCurrent(workingDirectory);
-  unsigned code = RunProgram(commandLine, kShowNormal);
+  MakeDirectoryCurrent(plan.workingDirectory);
+  unsigned code = RunProgram(plan.commandLine, kShowNormal);
   if (code < 32)
     ShowMessage("Failed to run SETUP1.EXE. Error code: " + std::to_string(code),
                 "WinExec");

@@ -1,20 +1,11 @@
 #include "errors.h"
 
-#include <windows.h>
-
 namespace services {
 
-namespace {
-unsigned long OffsetFromImageBase(void* address) {
-  auto base = reinterpret_cast<unsigned long>(GetModuleHandleA(nullptr));
-  return reinterpret_cast<unsigned long>(address) - base;
-}
-}  // namespace
-
-// Not inlined, so that the return address is the code that raised the error.
+// Never inlined: its return address lies in the function that raised the
+// error (the error types' own constructors are inlined there).
 __attribute__((noinline)) Exception::Exception(std::string message)
-    : message_(std::move(message)),
-      codeOffset_(OffsetFromImageBase(__builtin_return_address(0))) {}
+    : message_(std::move(message)), raisedAt_(__builtin_return_address(0)) {}
 
 std::string InOutErrorText(unsigned long code) {
   switch (code) {
@@ -35,8 +26,5 @@ std::string InOutErrorText(unsigned long code) {
   }
   return "I/O error " + std::to_string(static_cast<int>(code));
 }
-
-EInOutError::EInOutError(unsigned long code)
-    : Exception(InOutErrorText(code)), code_(code) {}
 
 }  // namespace services

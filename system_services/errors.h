@@ -1,5 +1,6 @@
 // The program's error types: one family under Exception. Each error knows the
-// type name that the last-chance box shows, and where in the code it was made.
+// type name that the last-chance box shows, and the code address that raised
+// it.
 #pragma once
 
 #include <string>
@@ -12,19 +13,22 @@ class Exception {
   virtual ~Exception() = default;
   virtual const char* TypeName() const { return "Exception"; }
   const std::string& Message() const { return message_; }
-  // Offset of the raising code from the program's image base.
-  unsigned long CodeOffset() const { return codeOffset_; }
+  // The code address in the function that raised the error.
+  const void* RaisedAt() const { return raisedAt_; }
 
  private:
   std::string message_;
-  unsigned long codeOffset_;
+  const void* raisedAt_;
 };
 
-#define SERVICES_ERROR_TYPE(Name)                           \
-  class Name : public Exception {                           \
-   public:                                                  \
-    using Exception::Exception;                             \
-    const char* TypeName() const override { return #Name; } \
+// The types' constructors are always inlined, so that the base constructor is
+// called from the raising function itself and finds its address there.
+#define SERVICES_ERROR_TYPE(Name)                                     \
+  class Name : public Exception {                                     \
+   public:                                                            \
+    __attribute__((always_inline)) explicit Name(std::string message) \
+        : Exception(std::move(message)) {}                            \
+    const char* TypeName() const override { return #Name; }           \
   }
 
 SERVICES_ERROR_TYPE(SystemError);
@@ -38,17 +42,18 @@ SERVICES_ERROR_TYPE(ETooLongError);
 
 #undef SERVICES_ERROR_TYPE
 
+std::string InOutErrorText(unsigned long code);
+
 // An I/O failure that carries the platform's error code.
 class EInOutError : public Exception {
  public:
-  explicit EInOutError(unsigned long code);
+  __attribute__((always_inline)) explicit EInOutError(unsigned long code)
+      : Exception(InOutErrorText(code)), code_(code) {}
   const char* TypeName() const override { return "EInOutError"; }
   unsigned long Code() const { return code_; }
 
  private:
   unsigned long code_;
 };
-
-std::string InOutErrorText(unsigned long code);
 
 }  // namespace services

@@ -22,22 +22,30 @@ std::string HexAddress(unsigned long address) {
 }
 }  // namespace
 
+// The fixed point that addresses are counted from: the program's image base.
+unsigned long OffsetInProgram(const void* address) {
+  auto base = reinterpret_cast<unsigned long>(GetModuleHandleA(nullptr));
+  return reinterpret_cast<unsigned long>(address) - base;
+}
+
 std::string LastChanceText(const Exception& error,
-                           const std::string& modulePath) {
+                           const std::string& modulePath,
+                           unsigned long codeOffset) {
   std::string module = modulePath.substr(modulePath.rfind('\\') + 1, 63);
   const std::string& message = error.Message();
   bool addStop = !message.empty() && message.back() != '.';
   std::string text = std::string("Exception ") + error.TypeName() +
-                     " in module " + module + " at " +
-                     HexAddress(error.CodeOffset()) + ".\n" + message +
-                     (addStop ? "." : "");
+                     " in module " + module + " at " + HexAddress(codeOffset) +
+                     ".\n" + message + (addStop ? "." : "");
   // The text is built in a 256-character buffer.
   if (text.size() > 255) text.resize(255);
   return text;
 }
 
 void LastChance(const Exception& error) {
-  ShowBox(nullptr, LastChanceText(error, ModulePath()).c_str(),
+  ShowBox(nullptr,
+          LastChanceText(error, ModulePath(), OffsetInProgram(error.RaisedAt()))
+              .c_str(),
           "Application Error", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
   ExitProcess(1);
 }

@@ -8,10 +8,13 @@
 
 namespace services {
 
-// The box text for an error raised in the program at modulePath, cut to the
-// 255 characters that its buffer holds.
+// The box text for an error raised codeOffset bytes into the program at
+// modulePath, cut to the 255 characters that its buffer holds.
 std::string LastChanceText(const Exception& error,
-                           const std::string& modulePath);
+                           const std::string& modulePath,
+                           unsigned long codeOffset);
+// The raising address as an offset from the program's image base.
+unsigned long OffsetInProgram(const void* address);
 
 [[noreturn]] void LastChance(const Exception& error);
 

@@ -1,11 +1,9 @@
 #include "messages.h"
 
-#include "message_box.h"
+#include <windows.h>
 
-#ifndef LAUNCH_DOWNLOAD_SITES
-#define LAUNCH_DOWNLOAD_SITES \
-  "download.lexivane.example/mirror.lexivane.example"
-#endif
+#include "message_box.h"
+#include "reported_call.h"
 
 namespace services {
 
@@ -22,12 +20,15 @@ void ReportWindowsError(const std::string& operationName) {
   ShowBox(nullptr, text, caption.c_str(), MB_OK);
 }
 
-int MessageBoxWithReport(HWND owner, const std::string& text,
-                         const std::string& caption, UINT style) {
-  SetLastError(0);
-  int result = ShowBox(owner, text.c_str(), caption.c_str(), style);
-  if (result == 0) ReportWindowsError("MessageBox");
-  return result;
+int MessageBoxWithReport(void* owner, const std::string& text,
+                         const std::string& caption, unsigned style) {
+  return CallReported(
+      "MessageBox",
+      [&] {
+        return ShowBox(static_cast<HWND>(owner), text.c_str(), caption.c_str(),
+                       style);
+      },
+      [](int result) { return result == 0; });
 }
 
 void ShowMessage(const std::string& text, const std::string& caption) {

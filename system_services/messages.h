@@ -2,8 +2,6 @@
 // Windows error in the system's own words.
 #pragma once
 
-#include <windows.h>
-
 #include <string>
 
 namespace services {
@@ -12,8 +10,9 @@ namespace services {
 // "Windows Error: " + operationName; nothing when the code is 0 or has no text.
 void ReportWindowsError(const std::string& operationName);
 
-int MessageBoxWithReport(HWND owner, const std::string& text,
-                         const std::string& caption, UINT style);
+// owner is a window handle (none: nullptr).
+int MessageBoxWithReport(void* owner, const std::string& text,
+                         const std::string& caption, unsigned style);
 void ShowMessage(const std::string& text, const std::string& caption);
 // Appends the download suffix and captions the box "Check Startup".
 void ShowAdvice(const std::string& text);

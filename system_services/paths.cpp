@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "errors.h"
-#include "messages.h"
+#include "reported_call.h"
 
 namespace services {
 
@@ -49,11 +49,11 @@ std::string ShortPathOf(const std::string& path) {
 
 std::string TempDirectory() {
   char buffer[kPathBuffer + 1] = {};
-  SetLastError(0);
-  DWORD length = GetTempPathA(kPathBuffer, buffer);
+  DWORD length = CallReported(
+      "GetTempPath", [&] { return GetTempPathA(kPathBuffer, buffer); },
+      [](DWORD length) { return length == 0; });
   if (length >= kPathBuffer)
     RefuseTooLong("The path of the temporary directory is too long.");
-  if (length == 0) ReportWindowsError("GetTempPath");
   return WithTrailingBackslash(std::string(buffer, length));
 }
 

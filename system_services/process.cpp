@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "errors.h"
-#include "messages.h"
+#include "reported_call.h"
 
 namespace services {
 
@@ -20,15 +20,17 @@ std::string ProgramPath() {
 std::string ProcessCommandLine() { return GetCommandLineA(); }
 
 void MakeDirectoryCurrent(const std::string& directory) {
-  if (!SetCurrentDirectoryA(directory.c_str()))
-    throw EInOutError(GetLastError());
+  if (!SetCurrentDirectoryA(directory.c_str())) {
+    // Read at once: making the error object may change the last error.
+    DWORD code = GetLastError();
+    throw EInOutError(code);
+  }
 }
 
 unsigned RunProgram(const std::string& commandLine, unsigned showMode) {
-  SetLastError(0);
-  UINT code = WinExec(commandLine.c_str(), showMode);
-  if (code < 32) ReportWindowsError("WinExec");
-  return code;
+  return CallReported(
+      "WinExec", [&] { return WinExec(commandLine.c_str(), showMode); },
+      [](UINT code) { return code < 32; });
 }
 
 }  // namespace services

@@ -1,9 +1,10 @@
 #include "registry.h"
 
+#include <windows.h>
+
 #include <vector>
 
 #include "errors.h"
-#include "text_tokens.h"
 #include "unique_handle.h"
 
 namespace services {
@@ -72,39 +73,16 @@ bool DeleteKey(HKEY base, const std::string& path) {
 }  // namespace
 
 void ReadRegistryString(const std::string& valueName,
-                        const std::string& keyPath, HKEY root,
+                        const std::string& keyPath, RegistryRoot root,
                         std::string& answer) {
-  UniqueKey key = OpenKey(root, WithoutLeadingBackslash(keyPath), KEY_READ);
+  HKEY base = root == RegistryRoot::kLocalMachine ? HKEY_LOCAL_MACHINE
+                                                  : HKEY_CURRENT_USER;
+  UniqueKey key = OpenKey(base, WithoutLeadingBackslash(keyPath), KEY_READ);
   if (!key.valid()) {
     answer.clear();
     return;
   }
   ReadTextValue(key.get(), valueName, answer);
-}
-
-void ReadUninstallValue(const std::string& valueName, std::string& answer) {
-  ReadRegistryString(valueName, kUninstallKey, HKEY_CURRENT_USER, answer);
-  if (!answer.empty()) return;
-  try {
-    ReadRegistryString(valueName, kUninstallKey, HKEY_LOCAL_MACHINE, answer);
-  } catch (const Exception&) {
-    // The machine's registration is a fallback: a broken one counts as read.
-  }
-}
-
-void InstallDirectory(std::string& answer) {
-  ReadUninstallValue("UninstallString", answer);
-  int p = PosNoCase("LxvDel.Exe", answer);
-  answer.resize(p > 1 ? p - 1 : 0);
-}
-
-std::string DataDirectory() {
-  std::string command;
-  ReadUninstallValue("UninstallString", command);
-  std::string installDirectory;
-  InstallDirectory(installDirectory);
-  command.erase(0, installDirectory.size());
-  return NthToken(command, 4);
 }
 
 void DeleteRegistryTree(const std::string& keyPath, bool machineWide) {

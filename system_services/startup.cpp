@@ -1,91 +1,20 @@
 #include "startup.h"
 
-#include <vector>
-
-#include "errors.h"
-#include "messages.h"
+#include "administrator_query.h"
 #include "registry.h"
-#include "system_library.h"
-#include "unique_handle.h"
+#include "uninstall_registration.h"
+#include "windows_version.h"
 
 namespace services {
 
 namespace {
+// What the services know of the system for the program's lifetime.
 struct SystemInformation {
   bool isNt = false;
   bool isAdministrator = true;
 };
 SystemInformation systemInformation;
-
-UniqueToken OpenUserToken(const TokenFunctions& api) {
-  HANDLE token = nullptr;
-  if (api.OpenThreadToken &&
-      api.OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token))
-    return UniqueToken(token);
-  if (GetLastError() == ERROR_NO_TOKEN && api.OpenProcessToken &&
-      api.OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-    return UniqueToken(token);
-  return UniqueToken();
-}
 }  // namespace
-
-TokenFunctions ResolveTokenFunctions() {
-  TokenFunctions api = {};
-  HMODULE advapi = GetModuleHandleA("advapi32.dll");
-  if (!advapi) return api;
-  ResolveFunction(advapi, "OpenThreadToken", api.OpenThreadToken);
-  ResolveFunction(advapi, "OpenProcessToken", api.OpenProcessToken);
-  ResolveFunction(advapi, "AllocateAndInitializeSid",
-                  api.AllocateAndInitializeSid);
-  ResolveFunction(advapi, "GetTokenInformation", api.GetTokenInformation);
-  ResolveFunction(advapi, "EqualSid", api.EqualSid);
-  ResolveFunction(advapi, "FreeSid", api.FreeSid);
-  return api;
-}
-
-bool QueryWindowsVersion() {
-  OSVERSIONINFOA version = {};
-  version.dwOSVersionInfoSize = sizeof version;
-  SetLastError(0);
-  if (!GetVersionExA(&version)) {
-    ReportWindowsError("GetVersionEx");
-    version = OSVERSIONINFOA{};
-  }
-  return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
-
-bool IsAdministratorWith(const TokenFunctions& api) {
-  UniqueToken token = OpenUserToken(api);
-  if (!token.valid()) return false;
-
-  SID_IDENTIFIER_AUTHORITY ntAuthority = {SECURITY_NT_AUTHORITY};
-  UniqueSid administrators(nullptr, SidTraits{api.FreeSid});
-  if (!api.AllocateAndInitializeSid ||
-      !api.AllocateAndInitializeSid(
-          &ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS,
-          0, 0, 0, 0, 0, 0, administrators.put()))
-    throw SystemError("Winsys: Administrator-1");
-
-  DWORD size = 0;
-  if (!api.GetTokenInformation ||
-      api.GetTokenInformation(token.get(), TokenGroups, nullptr, 0, &size) ||
-      GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-    throw SystemError("Winsys: Administrator-2");
-
-  std::vector<unsigned char> buffer(size, 0);
-  if (!api.GetTokenInformation(token.get(), TokenGroups, buffer.data(), size,
-                               &size))
-    throw SystemError("Winsys: Administrator-3");
-
-  const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
-  for (DWORD i = 0; i < groups->GroupCount; ++i)
-    if (api.EqualSid &&
-        api.EqualSid(groups->Groups[i].Sid, administrators.get()))
-      return true;
-  return false;
-}
-
-bool IsAdministrator() { return IsAdministratorWith(ResolveTokenFunctions()); }
 
 void StartServices() {
   systemInformation.isNt = QueryWindowsVersion();

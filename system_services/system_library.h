@@ -1,7 +1,7 @@
-// Libraries and functions found at run time. A copied medium folder may hold
-// a planted DLL beside the program, so system libraries are loaded by their
-// full path in the system directory, and functions that older systems lack
-// are looked up by name instead of imported.
+// Libraries and functions found at run time: system libraries are loaded by
+// their full path in the system directory (a copied medium folder may hold a
+// planted DLL beside the program), and functions that older systems lack are
+// looked up by name instead of imported.
 #pragma once
 
 #include <windows.h>
@@ -26,11 +26,5 @@ void ResolveFunction(HMODULE module, const char* name, Function& function) {
                           reinterpret_cast<void*>(GetProcAddress(module, name)))
                     : nullptr;
 }
-
-// Restricts the search for DLLs loaded later in this process to the system
-// directory, where the platform can (Windows 7 with KB2533623, 8 and later);
-// else takes the current directory out of it (XP SP1 and later); older
-// systems have neither and keep their search order.
-void NarrowDllSearch();
 
 }  // namespace services

@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "files.h"
-#include "messages.h"
 #include "paths.h"
+#include "reported_call.h"
 #include "unique_handle.h"
 
 namespace services {
@@ -34,26 +34,23 @@ bool IsUsableDrive(char letter) {
 }
 
 void SetCriticalErrorsOff(bool on) {
-  SetLastError(0);
-  if (on)
-    savedErrorMode = SetErrorMode(SEM_FAILCRITICALERRORS);
-  else
-    SetErrorMode(savedErrorMode);
-  ReportWindowsError("SetErrorMode");
+  // No failure test: the report follows every call, and shows something only
+  // when the call left a last error.
+  UINT mode = CallReported(
+      "SetErrorMode",
+      [on] {
+        return SetErrorMode(on ? SEM_FAILCRITICALERRORS : savedErrorMode);
+      },
+      [](UINT) { return true; });
+  if (on) savedErrorMode = mode;
 }
 
 bool DirectoryIsWritable(const std::string& directory) {
   std::string probe = WithTrailingBackslash(directory) + "$$$.$$$";
   if (!IsUsableDrive(probe[0])) return false;
-  SetCriticalErrorsOff(true);
-  bool writable = false;
-  try {
-    DeleteFileForced(probe);
-    writable = WriteProbe(probe);
-  } catch (...) {
-  }
-  SetCriticalErrorsOff(false);
-  return writable;
+  CriticalErrorsOff quiet;
+  DeleteFileForced(probe);
+  return WriteProbe(probe);
 }
 
 }  // namespace services

@@ -11,6 +11,17 @@ bool IsUsableDrive(char letter);
 // on: turns the system's critical-error dialogs off, saving the mode in
 // force; off: restores the saved mode.
 void SetCriticalErrorsOff(bool on);
+
+// Critical-error dialogs stay off for the object's lifetime; the saved mode
+// comes back on every way out.
+class CriticalErrorsOff {
+ public:
+  CriticalErrorsOff() { SetCriticalErrorsOff(true); }
+  ~CriticalErrorsOff() { SetCriticalErrorsOff(false); }
+  CriticalErrorsOff(const CriticalErrorsOff&) = delete;
+  CriticalErrorsOff& operator=(const CriticalErrorsOff&) = delete;
+};
+
 bool DirectoryIsWritable(const std::string& directory);
 
 }  // namespace services

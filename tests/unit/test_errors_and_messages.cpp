@@ -64,32 +64,67 @@ std::string SecondLine(const std::string& text) {
 
 TEST(LastChanceText, NamesTypeModuleAndAddressThenTheMessage) {
   SystemError error("Winsys: Administrator-2");
-  std::string text = LastChanceText(error, "D:\\SETUP\\LAUNCH.EXE");
-  EXPECT_EQ(text.substr(0, 44), "Exception SystemError in module LAUNCH.EXE a");
-  char address[16];
-  snprintf(address, sizeof address, "%08lX", error.CodeOffset());
-  EXPECT_EQ(text.substr(44, 12), std::string("t ") + address + ".\n");
+  std::string text = LastChanceText(error, "D:\\SETUP\\LAUNCH.EXE", 0x1A2B3Cul);
+  EXPECT_EQ(text.substr(0, 56),
+            "Exception SystemError in module LAUNCH.EXE at 001A2B3C.\n");
   EXPECT_EQ(SecondLine(text), "Winsys: Administrator-2.");
 }
 
 TEST(LastChanceText, FullStopOnlyWhenMissing) {
-  EXPECT_EQ(SecondLine(LastChanceText(EInOutError(3), "x.exe")),
+  EXPECT_EQ(SecondLine(LastChanceText(EInOutError(3), "x.exe", 0)),
             "Invalid filename.");
-  EXPECT_EQ(SecondLine(LastChanceText(EInOutError(21), "x.exe")),
+  EXPECT_EQ(SecondLine(LastChanceText(EInOutError(21), "x.exe", 0)),
             "I/O error 21.");
-  EXPECT_EQ(SecondLine(LastChanceText(Exception("Done."), "x.exe")), "Done.");
-  EXPECT_EQ(SecondLine(LastChanceText(Exception(""), "x.exe")), "");
+  EXPECT_EQ(SecondLine(LastChanceText(Exception("Done."), "x.exe", 0)),
+            "Done.");
+  EXPECT_EQ(SecondLine(LastChanceText(Exception(""), "x.exe", 0)), "");
 }
 
 TEST(LastChanceText, ModuleNameIsCutTo63Characters) {
   std::string name(70, 'm');
-  std::string text = LastChanceText(Exception("x"), "C:\\dir\\" + name);
+  std::string text = LastChanceText(Exception("x"), "C:\\dir\\" + name, 0);
   EXPECT_NE(text.find(" " + std::string(63, 'm') + " at "), std::string::npos);
 }
 
 TEST(LastChanceText, LongMessagesAreCutTo255Characters) {
   std::string text =
-      LastChanceText(EConvertError(std::string(400, '9')), "x.exe");
+      LastChanceText(EConvertError(std::string(400, '9')), "x.exe", 0);
   EXPECT_EQ(text.size(), 255u);
   EXPECT_EQ(text.back(), '9');
+}
+
+namespace {
+__attribute__((noinline)) void RaiseConvertErrorHere() {
+  throw EConvertError("here");
+}
+__attribute__((noinline)) void RaiseConvertErrorThere() {
+  throw EConvertError("there");
+}
+__attribute__((noinline)) void RaiseInOutError() { throw EInOutError(5); }
+
+// Where the error raised by raise says it was raised, as a distance from the
+// start of the raising function.
+long DistanceIntoRaiser(void (*raise)()) {
+  try {
+    raise();
+  } catch (const Exception& error) {
+    return static_cast<const char*>(error.RaisedAt()) -
+           reinterpret_cast<const char*>(raise);
+  }
+  return -1;
+}
+}  // namespace
+
+TEST(Exception, KnowsTheFunctionThatRaisedIt) {
+  for (auto raise :
+       {RaiseConvertErrorHere, RaiseConvertErrorThere, RaiseInOutError}) {
+    long distance = DistanceIntoRaiser(raise);
+    EXPECT_GT(distance, 0);
+    EXPECT_LT(distance, 256);
+  }
+}
+
+TEST(LastChance, AddressIsCountedFromTheImageBase) {
+  auto base = reinterpret_cast<const char*>(GetModuleHandleA(nullptr));
+  EXPECT_EQ(OffsetInProgram(base + 0x1234), 0x1234ul);
 }

@@ -1,50 +1,9 @@
-// The launcher's decisions about an installed copy that need no medium.
+// The autorun rule against the real registry and file stamps.
 #include "launcher/installed_check.h"
-#include "launcher/module_handoff.h"
 #include "scratch.h"
 #include "system_services/errors.h"
 
 using namespace launcher;
-
-TEST(ParseVersionNumber, PadsShortDigitRunsByTwo) {
-  EXPECT_EQ(ParseVersionNumber("Lexivane 7.05"), 7050000);
-  EXPECT_EQ(ParseVersionNumber("Version 2.5"), 25000000);
-  EXPECT_EQ(ParseVersionNumber("85"), 85000000);
-  EXPECT_EQ(ParseVersionNumber("852"), 8520000);
-  EXPECT_EQ(ParseVersionNumber("no digits"), 0);
-  EXPECT_EQ(ParseVersionNumber("v1.2.3.4.5.6.7.8"), 12345678);
-  EXPECT_EQ(ParseVersionNumber("\xb2 9"), 9000000);  // only ASCII digits
-}
-
-TEST(ParseVersionNumber, LargestIntegerConvertsOneMoreDoesNot) {
-  EXPECT_EQ(ParseVersionNumber("2147483647"), 2147483647);
-  EXPECT_EQ(ParseVersionNumber("000000000002147483647"), 2147483647);
-  try {
-    ParseVersionNumber("Lexivane 2147483648");
-    FAIL() << "no error raised";
-  } catch (const services::EConvertError& error) {
-    EXPECT_EQ(error.Message(), "'2147483648' is not a valid integer value");
-  }
-  EXPECT_THROW(ParseVersionNumber("99999999999999999999"),
-               services::EConvertError);
-}
-
-TEST(IsModuleFile, SelectionRules) {
-  for (const char* name : {"alpha.604", "x304y.dat", "Extra604", "beta.304",
-                           "SHARE.604", "dia.604"})
-    EXPECT_TRUE(IsModuleFile(name)) << name;
-  for (const char* name :
-       {".", "..", ".hidden604", "readme.txt", "prelude.604", "PRELUDE.604",
-        "Shared.604", "Shared2.604", "SHAREDx304", "earlyen.604", "EarlyEn.604",
-        "dialfr.604", "DIAL304", "prelude.6040"})
-    EXPECT_EQ(IsModuleFile(name), std::string(name) == "prelude.6040") << name;
-}
-
-TEST(InstalledProgramCommand, QuotedOnlyWithASpace) {
-  EXPECT_EQ(InstalledProgramCommand("C:\\LEXI\\"), "C:\\LEXI\\Lxv.Exe");
-  EXPECT_EQ(InstalledProgramCommand("C:\\Program Files\\Lexivane\\"),
-            "\"C:\\Program Files\\Lexivane\\Lxv.Exe\"");
-}
 
 namespace {
 const char kUninstall[] =

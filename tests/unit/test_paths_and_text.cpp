@@ -1,42 +1,11 @@
-// Pure text handling: the first argument, paths, safe names, tokens.
+// Path texts, safe names and command-line tokens.
 #include <gtest/gtest.h>
 
-#include "launcher/first_argument.h"
-#include "launcher/run_launcher.h"
 #include "system_services/errors.h"
 #include "system_services/paths.h"
 #include "system_services/text_tokens.h"
 
 using namespace services;
-using launcher::FirstArgument;
-
-TEST(FirstArgument, SkipsTheProgramName) {
-  EXPECT_EQ(FirstArgument("\"D:\\LAUNCH.EXE\" autorun"), "autorun");
-  EXPECT_EQ(FirstArgument("D:\\LAUNCH.EXE autorun extra"), "autorun");
-  EXPECT_EQ(FirstArgument("D:\\LAUNCH.EXE"), "");
-  EXPECT_EQ(FirstArgument("D:\\LAUNCH.EXE   "), "");
-  EXPECT_EQ(FirstArgument(""), "");
-}
-
-TEST(FirstArgument, QuotesGroupAndAreDropped) {
-  EXPECT_EQ(FirstArgument("x \"auto run\""), "auto run");
-  EXPECT_EQ(FirstArgument("x au\"to r\"un more"), "auto run");
-  EXPECT_EQ(FirstArgument("\"C:\\My Dir\\L.EXE\" arg"), "arg");
-  EXPECT_EQ(FirstArgument("x \"unclosed rest"), "unclosed rest");
-}
-
-TEST(FirstArgument, PairsOfQuotesAndControlCharactersAreSkipped) {
-  EXPECT_EQ(FirstArgument("x \"\" autorun"), "autorun");
-  EXPECT_EQ(FirstArgument("x\t\"\"\x01\"\"\r\nautorun"), "autorun");
-  EXPECT_EQ(FirstArgument("x a\tb"), "a");
-  // Characters above 127 belong to arguments.
-  EXPECT_EQ(FirstArgument("x \xe9t\xe9"), "\xe9t\xe9");
-}
-
-TEST(FirstArgument, RefusesMoreThan256Characters) {
-  EXPECT_EQ(FirstArgument("x " + std::string(256, 'a')), std::string(256, 'a'));
-  EXPECT_THROW(FirstArgument("x " + std::string(257, 'a')), ETooLongError);
-}
 
 TEST(Paths, TrailingBackslash) {
   EXPECT_EQ(WithTrailingBackslash("C:"), "C:\\");
@@ -103,10 +72,4 @@ TEST(NthToken, EdgeCases) {
   EXPECT_EQ(NthToken("a b", 0), "");
   EXPECT_EQ(NthToken("a b", -1), "");
   EXPECT_EQ(NthToken("", 1), "");
-}
-
-TEST(SetupCommandLine, QuotesTheProgramOnlyWhenItHasASpace) {
-  EXPECT_EQ(launcher::SetupCommandLine("D:\\", "D:\\"), "D:\\LXV.EXE \"D:\\\"");
-  EXPECT_EQ(launcher::SetupCommandLine("C:\\Temp Dir\\", "D:\\"),
-            "\"C:\\Temp Dir\\LXV.EXE\" \"D:\\\"");
 }

@@ -2,6 +2,7 @@
 #include "scratch.h"
 #include "system_services/errors.h"
 #include "system_services/registry.h"
+#include "system_services/uninstall_registration.h"
 
 using namespace services;
 

@@ -1,8 +1,10 @@
 // The administrator query, through the token functions it is given, so that
 // failures that no real system produces on demand can be tested too.
 #include "scratch.h"
+#include "system_services/administrator_query.h"
 #include "system_services/errors.h"
 #include "system_services/startup.h"
+#include "system_services/windows_version.h"
 
 using namespace services;
 

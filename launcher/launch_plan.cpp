@@ -1,0 +1,33 @@
+#include "launch_plan.h"
+
+namespace launcher {
+
+std::string QuotedProgram(const std::string& program) {
+  if (program.find(' ') == std::string::npos) return program;
+  return '"' + program + '"';
+}
+
+std::string WithoutTrailingBackslash(const std::string& directory) {
+  return directory.empty() ? directory
+                           : directory.substr(0, directory.size() - 1);
+}
+
+SetupPlan PlanSetup(const std::string& mediumDirectory,
+                    const std::string& temporaryDirectory,
+                    bool plainProgramExists) {
+  const std::string& from =
+      plainProgramExists ? mediumDirectory : temporaryDirectory;
+  return {!plainProgramExists,
+          QuotedProgram(from + "LXV.EXE") + " \"" + mediumDirectory + '"',
+          WithoutTrailingBackslash(from)};
+}
+
+std::string InstalledProgramCommand(const std::string& installDirectory) {
+  return QuotedProgram(installDirectory + "Lxv.Exe");
+}
+
+bool IsAutorunStart(const std::string& firstArgument, CompareText compare) {
+  return compare(firstArgument, "autorun") == 0;
+}
+
+}  // namespace launcher

@@ -1,0 +1,38 @@
+// The command lines and working directories that the launcher starts: pure
+// text work over directories that were resolved beforehand.
+#pragma once
+
+#include <string>
+
+#include "text_compare.h"
+
+namespace launcher {
+
+// A program path in double quotes when it contains a space: unquoted,
+// "C:\Temp Dir\LXV.EXE" would let the starter try "C:\Temp.exe" first.
+std::string QuotedProgram(const std::string& program);
+
+// The directory without its trailing '\', as the current directory is set.
+std::string WithoutTrailingBackslash(const std::string& directory);
+
+// What the setup launch starts, and from where.
+struct SetupPlan {
+  bool expandFirst;  // the program and library come compressed
+  std::string commandLine;
+  std::string workingDirectory;
+};
+
+// A plain medium runs its program in place; a compressed one runs the copy
+// expanded into the temporary directory. The medium directory is the
+// program's argument, in double quotes.
+SetupPlan PlanSetup(const std::string& mediumDirectory,
+                    const std::string& temporaryDirectory,
+                    bool plainProgramExists);
+
+// The installed application, started without arguments.
+std::string InstalledProgramCommand(const std::string& installDirectory);
+
+// Whether the first argument asks for the autorun rule (case ignored).
+bool IsAutorunStart(const std::string& firstArgument, CompareText compare);
+
+}  // namespace launcher

@@ -1,0 +1,21 @@
+// Which entries of a modules-only medium are handed to the installed copy.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "text_compare.h"
+
+namespace launcher {
+
+// The selection rules in their order: dot entries, names without "604" or
+// "304", and the files that every medium carries for setup are skipped.
+bool IsModuleFile(const std::string& name, CompareText compare);
+
+// The hand-off list's lines for the entries of mediumDirectory, in their
+// order, then "Setup 2.0"; empty when no entry is a module.
+std::vector<std::string> HandOffListLines(
+    const std::string& mediumDirectory, const std::vector<std::string>& entries,
+    CompareText compare);
+
+}  // namespace launcher

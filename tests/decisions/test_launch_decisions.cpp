@@ -1,0 +1,89 @@
+// The launch's pure decisions: the first argument, the autorun rule, the
+// module selection, and what is started from where.
+#include <gtest/gtest.h>
+
+#include "ascii_compare.h"
+#include "launcher/first_argument.h"
+#include "launcher/launch_plan.h"
+#include "launcher/module_selection.h"
+#include "system_services/errors.h"
+
+using namespace launcher;
+
+TEST(FirstArgument, ScansLikeTheCommandLineParser) {
+  struct Case {
+    std::string commandLine, argument;
+  } cases[] = {
+      {"\"D:\\LAUNCH.EXE\" autorun", "autorun"},
+      {"D:\\LAUNCH.EXE autorun extra", "autorun"},
+      {"D:\\LAUNCH.EXE", ""},
+      {"D:\\LAUNCH.EXE   ", ""},
+      {"", ""},
+      {"x \"auto run\"", "auto run"},
+      {"x au\"to r\"un more", "auto run"},
+      {"\"C:\\My Dir\\L.EXE\" arg", "arg"},
+      {"x \"unclosed rest", "unclosed rest"},
+      {"x \"\" autorun", "autorun"},
+      {"x\t\"\"\x01\"\"\r\nautorun", "autorun"},
+      {"x a\tb", "a"},
+      {"x \xe9t\xe9", "\xe9t\xe9"},  // characters above 127 belong to it
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(FirstArgument(c.commandLine), c.argument) << c.commandLine;
+}
+
+TEST(FirstArgument, RefusesMoreThan256Characters) {
+  EXPECT_EQ(FirstArgument("x " + std::string(256, 'a')), std::string(256, 'a'));
+  EXPECT_THROW(FirstArgument("x " + std::string(257, 'a')),
+               services::ETooLongError);
+}
+
+TEST(IsAutorunStart, AutorunInAnyCapitalisationOnly) {
+  for (const char* argument : {"autorun", "AUTORUN", "AutoRun"})
+    EXPECT_TRUE(IsAutorunStart(argument, AsciiCompareNoCase)) << argument;
+  for (const char* argument : {"", "autorunx", "auto", " autorun"})
+    EXPECT_FALSE(IsAutorunStart(argument, AsciiCompareNoCase)) << argument;
+}
+
+TEST(IsModuleFile, SelectionRulesInTheirOrder) {
+  for (const char* name : {"alpha.604", "x304y.dat", "Extra604", "beta.304",
+                           "SHARE.604", "dia.604", "prelude.6040"})
+    EXPECT_TRUE(IsModuleFile(name, AsciiCompareNoCase)) << name;
+  for (const char* name :
+       {".", "..", ".hidden604", "readme.txt", "", "prelude.604", "PRELUDE.604",
+        "Shared.604", "Shared2.604", "SHAREDx304", "earlyen.604", "EarlyEn.604",
+        "dialfr.604", "DIAL304"})
+    EXPECT_FALSE(IsModuleFile(name, AsciiCompareNoCase)) << name;
+}
+
+TEST(HandOffListLines, MediumEntriesInTheirOrderThenTheSetupLine) {
+  std::vector<std::string> entries = {
+      ".",           "..",         "alpha.604",  "prelude.604", "Shared.604",
+      "earlyen.604", "dialfr.604", "readme.txt", "x304y.dat"};
+  EXPECT_EQ(HandOffListLines("D:\\", entries, AsciiCompareNoCase),
+            (std::vector<std::string>{"D:\\alpha.604", "D:\\x304y.dat",
+                                      "Setup 2.0"}));
+  EXPECT_TRUE(
+      HandOffListLines("D:\\", {"readme.txt", "Shared.604"}, AsciiCompareNoCase)
+          .empty());
+}
+
+TEST(PlanSetup, PlainMediumRunsInPlaceCompressedFromTheTemporaryDirectory) {
+  SetupPlan plain = PlanSetup("D:\\", "C:\\TEMP\\", true);
+  EXPECT_FALSE(plain.expandFirst);
+  EXPECT_EQ(plain.commandLine, "D:\\LXV.EXE \"D:\\\"");
+  EXPECT_EQ(plain.workingDirectory, "D:");
+
+  SetupPlan compressed = PlanSetup("D:\\lxv\\win32\\", "C:\\TEMP\\", false);
+  EXPECT_TRUE(compressed.expandFirst);
+  EXPECT_EQ(compressed.commandLine, "C:\\TEMP\\LXV.EXE \"D:\\lxv\\win32\\\"");
+  EXPECT_EQ(compressed.workingDirectory, "C:\\TEMP");
+}
+
+TEST(PlanSetup, AProgramPathWithASpaceIsQuoted) {
+  EXPECT_EQ(PlanSetup("D:\\", "C:\\Temp Dir\\", false).commandLine,
+            "\"C:\\Temp Dir\\LXV.EXE\" \"D:\\\"");
+  EXPECT_EQ(InstalledProgramCommand("C:\\LEXI\\"), "C:\\LEXI\\Lxv.Exe");
+  EXPECT_EQ(InstalledProgramCommand("C:\\Program Files\\Lexivane\\"),
+            "\"C:\\Program Files\\Lexivane\\Lxv.Exe\"");
+}
