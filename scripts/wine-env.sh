@@ -55,8 +55,6 @@ launch_ensure_prefix() {
       wineboot -i >/dev/null 2>&1
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
       wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1
-      # A drive whose file system refuses every new file, as a CD-ROM does.
-      ln -sfn /proc "$WINEPREFIX/dosdevices/r:"
       wineserver -w
       touch "$WINEPREFIX/.launch-ready"
     fi

@@ -14,33 +14,27 @@ import time
 ROOT = pathlib.Path(__file__).resolve().parents[1]
 RELEASE = pathlib.Path(os.environ.get("LAUNCH_RELEASE_DIR", ROOT / "build" / "release"))
 MEDIA = RELEASE / "media"
-ENV_SCRIPT = ROOT / "scripts" / "wine-env.sh"
 
 
-def _wine_environment():
-    """The variables that scripts/wine-env.sh exports."""
-    # Without a live display Wine shows no box at all and a program that
-    # should have asked the user runs straight through: never test that way.
-    result = subprocess.run(
-        ["bash", "-c", f'source "{ENV_SCRIPT}"; launch_ensure_display || exit 1; '
-                       f'launch_ensure_prefix; env -0'],
-        capture_output=True)
-    if result.returncode != 0:
-        raise RuntimeError("cannot prepare Wine: " + result.stderr.decode(errors="replace"))
-    out = result.stdout
-    env = dict(item.split("=", 1) for item in out.decode().split("\0") if "=" in item)
-    env["WINEDEBUG"] = "-all"
-    return env
+def download_sites():
+    """The download sites that the release build was configured with."""
+    cache = (RELEASE / "CMakeCache.txt").read_text()
+    for line in cache.splitlines():
+        if line.startswith("LAUNCH_DOWNLOAD_SITES:"):
+            return line.split("=", 1)[1]
+    raise RuntimeError("no LAUNCH_DOWNLOAD_SITES in " + str(RELEASE / "CMakeCache.txt"))
 
 
-ENV = None
+# What every advice box appends to its text.
+ADVICE_SUFFIX = ". Download latest program from " + download_sites() + " and reinstall."
 
 
 def environment():
-    global ENV
-    if ENV is None:
-        ENV = _wine_environment()
-    return ENV
+    """The Wine environment that scripts/wine-env.sh defines; the driver runs
+    under scripts/with-wine, which has made the prefix and the display."""
+    if "WINEPREFIX" not in os.environ or "DISPLAY" not in os.environ:
+        raise RuntimeError("run this under scripts/with-wine (it sets up Wine and the display)")
+    return dict(os.environ)
 
 
 def prefix():
@@ -146,14 +140,32 @@ def _window_name(env, window):
 
 
 def _main_application_running():
-    for cmdline in pathlib.Path("/proc").glob("[0-9]*/cmdline"):
+    """Whether a stand-in main application runs in this driver's prefix."""
+    ours = b"\0WINEPREFIX=" + os.fsencode(environment()["WINEPREFIX"]) + b"\0"
+    for process in pathlib.Path("/proc").glob("[0-9]*"):
         try:
-            text = cmdline.read_bytes().decode(errors="replace").lower()
+            if b"lxv.exe" not in (process / "cmdline").read_bytes().lower():
+                continue
+            if ours in b"\0" + (process / "environ").read_bytes():
+                return True
         except OSError:
             continue
-        if "lxv.exe" in text and "wine_driver" not in text:
-            return True
     return False
+
+
+class BoxMismatch(AssertionError):
+    """The boxes on the screen and the box texts in the trace disagree."""
+
+
+def _text_of_box(trace_path, index):
+    """The traced text of the index-th box. Wine traces a box's text before
+    the box shows, so it is there by the time its window is seen."""
+    for _ in range(50):
+        texts = box_texts(trace_path.read_text(errors="replace"))
+        if len(texts) > index:
+            return texts[index]
+        time.sleep(0.1)
+    raise BoxMismatch(f"box {index + 1} is on the screen but its text was never traced")
 
 
 class Run:
@@ -193,14 +205,14 @@ def run(program, *args, cwd=None, timeout=40, screenshot=None, extra_env=None):
         process = subprocess.Popen(["wine", program, *args], env=env, cwd=cwd,
                                    stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, stderr=trace_file)
-    captions, handled = [], {}
+    boxes, handled = [], {}
     deadline = time.monotonic() + timeout
     quiet_since = None
     try:
         while True:
             if time.monotonic() > deadline:
                 raise TimeoutError(f"{program} {args} still running after {timeout}s; "
-                                   f"boxes so far: {captions}")
+                                   f"boxes so far: {boxes}")
             windows = _visible_windows(env)
             for window in windows:
                 now = time.monotonic()
@@ -208,8 +220,8 @@ def run(program, *args, cwd=None, timeout=40, screenshot=None, extra_env=None):
                     name = _window_name(env, window)
                     if not name:
                         continue
-                    captions.append(name)
-                    if screenshot and len(captions) == 1:
+                    boxes.append((name, _text_of_box(trace_path, len(boxes))))
+                    if screenshot and len(boxes) == 1:
                         time.sleep(0.3)
                         subprocess.run(["import", "-window", "root", str(screenshot)],
                                        env=env, check=False)
@@ -231,8 +243,9 @@ def run(program, *args, cwd=None, timeout=40, screenshot=None, extra_env=None):
             process.kill()
     trace = trace_path.read_text(errors="replace")
     texts = box_texts(trace)
-    boxes = [(captions[i] if i < len(captions) else None, text)
-             for i, text in enumerate(texts)]
+    if len(texts) != len(boxes):
+        raise BoxMismatch(f"{len(texts)} boxes traced but {len(boxes)} seen on the screen: "
+                          f"texts {texts}, seen {boxes}")
     records = parse_records(record.read_text(errors="replace")) if record.exists() else []
     shutil.rmtree(work, ignore_errors=True)
     return Run(process.returncode, boxes, records, trace)

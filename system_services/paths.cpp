@@ -10,8 +10,29 @@ namespace services {
 namespace {
 constexpr DWORD kPathBuffer = 255;
 
+// Where the character after the one at i starts. Path texts are in the
+// system code page, whose double-byte characters (code pages 932, 936, 949,
+// 950) may have 0x5C, the backslash, as their second byte.
+std::string::size_type NextCharacter(const std::string& text,
+                                     std::string::size_type i) {
+  bool doubleByte = IsDBCSLeadByte(static_cast<BYTE>(text[i])) &&
+                    i + 1 < text.size();
+  return i + (doubleByte ? 2 : 1);
+}
+
+// The position of the last single-byte character of text that is in set.
+std::string::size_type LastOf(const std::string& text, const std::string& set) {
+  std::string::size_type last = std::string::npos;
+  for (std::string::size_type i = 0; i < text.size();) {
+    std::string::size_type next = NextCharacter(text, i);
+    if (next == i + 1 && set.find(text[i]) != std::string::npos) last = i;
+    i = next;
+  }
+  return last;
+}
+
 std::string::size_type LastSeparator(const std::string& path) {
-  return path.find_last_of("\\:");
+  return LastOf(path, "\\:");
 }
 
 [[noreturn]] void RefuseTooLong(const std::string& message) {
@@ -20,7 +41,7 @@ std::string::size_type LastSeparator(const std::string& path) {
 }  // namespace
 
 std::string WithTrailingBackslash(const std::string& path) {
-  if (path.empty() || path.back() == '\\') return path;
+  if (path.empty() || LastOf(path, "\\") == path.size() - 1) return path;
   return path + '\\';
 }
 
@@ -60,9 +81,11 @@ std::string TempDirectory() {
 std::string MapChars(const std::string& text, const std::string& toSet,
                      const std::string& fromSet) {
   std::string result = text;
-  for (char& c : result) {
-    auto p = fromSet.find(c);
-    if (p != std::string::npos && p < toSet.size()) c = toSet[p];
+  for (std::string::size_type i = 0; i < result.size();) {
+    std::string::size_type next = NextCharacter(result, i);
+    auto p = next == i + 1 ? fromSet.find(result[i]) : std::string::npos;
+    if (p != std::string::npos && p < toSet.size()) result[i] = toSet[p];
+    i = next;
   }
   return result;
 }

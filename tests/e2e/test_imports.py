@@ -5,6 +5,7 @@ functions that both export. Run against the release build."""
 import pathlib
 import sys
 import re
+import struct
 import subprocess
 import unittest
 
@@ -70,6 +71,25 @@ class ShippedProgram(unittest.TestCase):
                     self.assertNotIn((dll, function), self.found)
                     self.assertIn(b"\0" + function.encode() + b"\0", data)
         self.assertIn(b"\0LZ32.DLL\0", data)
+
+    def test_load_configuration_takes_imported_dlls_from_the_system_directory(self):
+        image = self.exe.read_bytes()
+        optional = struct.unpack_from("<I", image, 0x3C)[0] + 24
+        rva, size = struct.unpack_from("<II", image, optional + 96 + 8 * 10)
+        self.assertEqual(size, 64)  # the size that Windows XP expects
+        sections, = struct.unpack_from("<H", image, optional - 18)
+        table = optional + struct.unpack_from("<H", image, optional - 4)[0]
+        for i in range(sections):
+            virtual_size, address, _, raw = struct.unpack_from("<IIII", image, table + 40 * i + 8)
+            if address <= rva < address + virtual_size:
+                record = image[raw + rva - address:][:size]
+                break
+        else:
+            self.fail("the load configuration lies in no section")
+        self.assertEqual(struct.unpack_from("<I", record, 0)[0], 64)
+        # DependentLoadFlags: LOAD_LIBRARY_SEARCH_SYSTEM32; nothing else set.
+        self.assertEqual(struct.unpack_from("<H", record, 0x36)[0], 0x800)
+        self.assertEqual(record[4:0x36] + record[0x38:], bytes(size - 6))
 
     def test_static_gui_program_with_version_and_manifest(self):
         dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", str(self.exe)],

@@ -9,8 +9,7 @@ import unittest
 
 from launch_case import LaunchCase, wd
 
-SUFFIX = (". Download latest program from "
-          "download.lexivane.example/mirror.lexivane.example and reinstall.")
+SUFFIX = wd.ADVICE_SUFFIX
 INSTALL = "C:\\Program Files\\Lexivane\\"
 DATA = "C:\\Lexivane Data\\"
 KEY = "HKEY_CURRENT_USER\\" + wd.UNINSTALL_KEY

@@ -10,8 +10,7 @@ from launch_case import wd
 from launch_case import LaunchCase
 
 TEMP = "C:\\users\\" + getpass.getuser() + "\\Temp"
-SUFFIX = (". Download latest program from "
-          "download.lexivane.example/mirror.lexivane.example and reinstall.")
+SUFFIX = wd.ADVICE_SUFFIX
 # With nothing installed, the check of the installed copy finds the gap first.
 MISSING_ADVICE = "Program install files missing (2) <> <" + SUFFIX
 

@@ -34,8 +34,8 @@ TEST_F(Messages, AdviceAppendsTheDownloadSuffix) {
   EXPECT_EQ(boxes(), (std::vector<RecordedBox>{
                          {"Check Startup",
                           "Program not properly installed. Download latest "
-                          "program from download.lexivane.example/"
-                          "mirror.lexivane.example and reinstall.",
+                          "program from " LAUNCH_DOWNLOAD_SITES
+                          " and reinstall.",
                           MB_OK}}));
 }
 
@@ -49,7 +49,9 @@ TEST_F(Messages, BoxThatFailsIsReportedButNotRetried) {
 TEST(InOutErrors, TextsByCode) {
   EXPECT_EQ(EInOutError(2).Message(), "File not found");
   EXPECT_EQ(EInOutError(3).Message(), "Invalid filename");
+  EXPECT_EQ(EInOutError(4).Message(), "Too many open files");
   EXPECT_EQ(EInOutError(5).Message(), "File access denied");
+  EXPECT_EQ(EInOutError(100).Message(), "Read beyond end of file");
   EXPECT_EQ(EInOutError(101).Message(), "Disk full");
   EXPECT_EQ(EInOutError(106).Message(), "Invalid numeric input");
   EXPECT_EQ(EInOutError(21).Message(), "I/O error 21");

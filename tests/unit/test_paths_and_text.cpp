@@ -1,5 +1,6 @@
 // Path texts, safe names and command-line tokens.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "system_services/errors.h"
 #include "system_services/paths.h"
@@ -72,4 +73,16 @@ TEST(NthToken, EdgeCases) {
   EXPECT_EQ(NthToken("a b", 0), "");
   EXPECT_EQ(NthToken("a b", -1), "");
   EXPECT_EQ(NthToken("", 1), "");
+}
+
+// Run with the Japanese code page (932): its double-byte characters may end
+// with 0x5C, which is not a backslash there. "\x83\x5C" is one character.
+TEST(DoubleBytePaths, TrailingByteIsNoBackslash) {
+  ASSERT_EQ(GetACP(), 932u) << "run with LC_ALL=ja_JP.UTF-8";
+  EXPECT_EQ(WithTrailingBackslash("C:\\\x83\x5C"), "C:\\\x83\x5C\\");
+  EXPECT_EQ(WithTrailingBackslash("C:\\\x83\x5C\\"), "C:\\\x83\x5C\\");
+  EXPECT_EQ(DirectoryPart("C:\\a\x83\x5C" "b.exe"), "C:\\");
+  EXPECT_EQ(DirectoryPart("C:\\\x83\x5C\\b.exe"), "C:\\\x83\x5C\\");
+  EXPECT_EQ(NamePart("C:\\a\x83\x5C" "b.exe"), "a\x83\x5C" "b.exe");
+  EXPECT_EQ(SanitizeFileName("D:\\x\\\x83\x5C|.lst"), "D:\\x\\\x83\x5C_.lst");
 }
