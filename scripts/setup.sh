@@ -14,12 +14,16 @@ missing=()
 for package in "${packages[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installing: ${missing[*]}"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  as_root dpkg --add-architecture i386
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+  fi
+  as_root apt-get update -q
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
+    "${missing[@]}"
 fi
-as_root apt-get update -q
-as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
-  "${missing[@]}"
+
+# Wine's 32-bit loader must run: on a machine that refuses 32-bit programs,
+# through an emulator.
+as_root "$(dirname "$0")/i386-emulation.sh"

@@ -15,8 +15,8 @@ constexpr DWORD kPathBuffer = 255;
 // 950) may have 0x5C, the backslash, as their second byte.
 std::string::size_type NextCharacter(const std::string& text,
                                      std::string::size_type i) {
-  bool doubleByte = IsDBCSLeadByte(static_cast<BYTE>(text[i])) &&
-                    i + 1 < text.size();
+  bool doubleByte =
+      IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size();
   return i + (doubleByte ? 2 : 1);
 }
 

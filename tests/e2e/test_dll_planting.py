@@ -49,6 +49,15 @@ class PlantedLibrary(LaunchCase):
         self.assertEqual([caption for caption, _ in run.boxes], ["Check Startup"])
         self.assertNothingStarted(run)
 
+    def test_missing_system_lz_library_stops_the_launch_with_a_box(self):
+        self.medium("compressed")
+        overrides = wd.environment()["WINEDLLOVERRIDES"]
+        run = self.launch("autorun", extra_env={"WINEDLLOVERRIDES": overrides + ";lz32="})
+        self.assertEqual(run.boxes, [("CopyFile", 'Cannot load the system library '
+                                      '"C:\\windows\\system32\\LZ32.DLL" that expands the setup files')])
+        self.assertNothingStarted(run)
+        self.assertEqual(self.temp_names(), [])
+
     def test_windows_95_and_nt_4_still_expand_and_start_setup(self):
         for version in ("win95", "nt40"):
             with self.subTest(version=version):
@@ -56,6 +65,8 @@ class PlantedLibrary(LaunchCase):
                 self.addCleanup(wd.reg_delete, APP_DEFAULTS)
                 folder = self.medium("compressed")
                 self.plant(folder, "lz32")
+                # The previous start's setup installed a newer copy.
+                wd.forget_installed_copy()
                 wd.clear_temp_directory()
                 run, loaded = self.launch_preferring_planted(["lz32"], "autorun")
                 self.assertEqual(loaded, [])

@@ -31,12 +31,12 @@ TEST_F(Messages, WindowsErrorReportIsSilentWhenTheSystemHasNoText) {
 
 TEST_F(Messages, AdviceAppendsTheDownloadSuffix) {
   ShowAdvice("Program not properly installed");
-  EXPECT_EQ(boxes(), (std::vector<RecordedBox>{
-                         {"Check Startup",
-                          "Program not properly installed. Download latest "
-                          "program from " LAUNCH_DOWNLOAD_SITES
-                          " and reinstall.",
-                          MB_OK}}));
+  EXPECT_EQ(boxes(),
+            (std::vector<RecordedBox>{
+                {"Check Startup",
+                 "Program not properly installed. Download latest "
+                 "program from " LAUNCH_DOWNLOAD_SITES " and reinstall.",
+                 MB_OK}}));
 }
 
 TEST_F(Messages, BoxThatFailsIsReportedButNotRetried) {

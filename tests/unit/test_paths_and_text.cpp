@@ -81,8 +81,13 @@ TEST(DoubleBytePaths, TrailingByteIsNoBackslash) {
   ASSERT_EQ(GetACP(), 932u) << "run with LC_ALL=ja_JP.UTF-8";
   EXPECT_EQ(WithTrailingBackslash("C:\\\x83\x5C"), "C:\\\x83\x5C\\");
   EXPECT_EQ(WithTrailingBackslash("C:\\\x83\x5C\\"), "C:\\\x83\x5C\\");
-  EXPECT_EQ(DirectoryPart("C:\\a\x83\x5C" "b.exe"), "C:\\");
+  EXPECT_EQ(DirectoryPart("C:\\a\x83\x5C"
+                          "b.exe"),
+            "C:\\");
   EXPECT_EQ(DirectoryPart("C:\\\x83\x5C\\b.exe"), "C:\\\x83\x5C\\");
-  EXPECT_EQ(NamePart("C:\\a\x83\x5C" "b.exe"), "a\x83\x5C" "b.exe");
+  EXPECT_EQ(NamePart("C:\\a\x83\x5C"
+                     "b.exe"),
+            "a\x83\x5C"
+            "b.exe");
   EXPECT_EQ(SanitizeFileName("D:\\x\\\x83\x5C|.lst"), "D:\\x\\\x83\x5C_.lst");
 }
