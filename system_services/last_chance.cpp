@@ -42,11 +42,15 @@ std::string LastChanceText(const Exception& error,
   return text;
 }
 
-void LastChance(const Exception& error) {
+void ShowLastChanceBox(const Exception& error) {
   ShowBox(nullptr,
           LastChanceText(error, ModulePath(), OffsetInProgram(error.RaisedAt()))
               .c_str(),
           "Application Error", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+}
+
+void LastChance(const Exception& error) {
+  ShowLastChanceBox(error);
   ExitProcess(1);
 }
 

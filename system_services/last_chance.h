@@ -16,6 +16,9 @@ std::string LastChanceText(const Exception& error,
 // The raising address as an offset from the program's image base.
 unsigned long OffsetInProgram(const void* address);
 
+// The box alone: captioned "Application Error", with the stop icon, and
+// task-modal.
+void ShowLastChanceBox(const Exception& error);
 [[noreturn]] void LastChance(const Exception& error);
 
 }  // namespace services

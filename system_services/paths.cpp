@@ -35,9 +35,6 @@ std::string::size_type LastSeparator(const std::string& path) {
   return LastOf(path, "\\:");
 }
 
-[[noreturn]] void RefuseTooLong(const std::string& message) {
-  throw ETooLongError(message);
-}
 }  // namespace
 
 std::string WithTrailingBackslash(const std::string& path) {
@@ -64,7 +61,7 @@ std::string ShortPathOf(const std::string& path) {
   DWORD length = GetShortPathNameA(path.c_str(), buffer, kPathBuffer);
   if (length == 0) return path;
   if (length >= kPathBuffer)
-    RefuseTooLong("The path \"" + path + "\" is too long.");
+    throw ETooLongError("The path \"" + path + "\" is too long.");
   return std::string(buffer, length);
 }
 
@@ -74,7 +71,7 @@ std::string TempDirectory() {
       "GetTempPath", [&] { return GetTempPathA(kPathBuffer, buffer); },
       [](DWORD length) { return length == 0; });
   if (length >= kPathBuffer)
-    RefuseTooLong("The path of the temporary directory is too long.");
+    throw ETooLongError("The path of the temporary directory is too long.");
   return WithTrailingBackslash(std::string(buffer, length));
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "errors.h"
+#include "registry_values.h"
 #include "unique_handle.h"
 
 namespace services {
@@ -21,33 +22,6 @@ UniqueKey OpenKey(HKEY base, const std::string& path, REGSAM access) {
   if (RegOpenKeyExA(base, path.c_str(), 0, access, &key) != ERROR_SUCCESS)
     return UniqueKey();
   return UniqueKey(key);
-}
-
-[[noreturn]] void RaiseRegistryError(const char* what,
-                                     const std::string& valueName) {
-  throw ERegistryException(std::string(what) + " '" + valueName + "'");
-}
-
-void ReadTextValue(HKEY key, const std::string& valueName,
-                   std::string& answer) {
-  DWORD type = 0;
-  DWORD size = 0;
-  if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type, nullptr,
-                       &size) != ERROR_SUCCESS ||
-      static_cast<LONG>(size) <= 0) {
-    answer.clear();
-    return;
-  }
-  answer.assign(size, '\0');
-  if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type,
-                       reinterpret_cast<BYTE*>(&answer[0]),
-                       &size) != ERROR_SUCCESS)
-    RaiseRegistryError("Failed to get data for", valueName);
-  if (type != REG_SZ && type != REG_EXPAND_SZ)
-    RaiseRegistryError("Invalid data type for", valueName);
-  // The stored text need not end with a NUL; the answer never runs past it.
-  std::string::size_type nul = answer.find('\0');
-  if (nul != std::string::npos) answer.resize(nul);
 }
 
 // Deletes every subkey, deepest first, then the key; answers whether the key
@@ -71,6 +45,27 @@ bool DeleteKey(HKEY base, const std::string& path) {
   return RegDeleteKeyA(base, path.c_str()) == ERROR_SUCCESS;
 }
 }  // namespace
+
+void ReadTextValue(HKEY key, const std::string& valueName, std::string& answer,
+                   QueryValueFunction query) {
+  DWORD type = 0;
+  DWORD size = 0;
+  if (query(key, valueName.c_str(), nullptr, &type, nullptr, &size) !=
+          ERROR_SUCCESS ||
+      static_cast<LONG>(size) <= 0) {
+    answer.clear();
+    return;
+  }
+  answer.assign(size, '\0');
+  if (query(key, valueName.c_str(), nullptr, &type,
+            reinterpret_cast<BYTE*>(&answer[0]), &size) != ERROR_SUCCESS)
+    throw ERegistryException("Failed to get data for '" + valueName + "'");
+  if (type != REG_SZ && type != REG_EXPAND_SZ)
+    throw ERegistryException("Invalid data type for '" + valueName + "'");
+  // The stored text need not end with a NUL; the answer never runs past it.
+  std::string::size_type nul = answer.find('\0');
+  if (nul != std::string::npos) answer.resize(nul);
+}
 
 void ReadRegistryString(const std::string& valueName,
                         const std::string& keyPath, RegistryRoot root,

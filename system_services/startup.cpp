@@ -2,6 +2,7 @@
 
 #include "administrator_query.h"
 #include "registry.h"
+#include "startup_with_tokens.h"
 #include "uninstall_registration.h"
 #include "windows_version.h"
 
@@ -16,11 +17,13 @@ struct SystemInformation {
 SystemInformation systemInformation;
 }  // namespace
 
-void StartServices() {
+void StartServicesWith(const TokenFunctions& tokenFunctions) {
   systemInformation.isNt = QueryWindowsVersion();
   systemInformation.isAdministrator =
-      systemInformation.isNt ? IsAdministrator() : true;
+      systemInformation.isNt ? IsAdministratorWith(tokenFunctions) : true;
   DeleteRegistryTree(kProductKey, true);
 }
+
+void StartServices() { StartServicesWith(ResolveTokenFunctions()); }
 
 }  // namespace services

@@ -6,14 +6,16 @@
 
 namespace services {
 
-bool QueryWindowsVersion() {
+bool QueryWindowsVersionWith(BOOL(WINAPI* getVersion)(LPOSVERSIONINFOA)) {
   OSVERSIONINFOA version = {};
   version.dwOSVersionInfoSize = sizeof version;
   bool queried = CallReported(
-      "GetVersionEx", [&] { return GetVersionExA(&version) != FALSE; },
+      "GetVersionEx", [&] { return getVersion(&version) != FALSE; },
       [](bool answered) { return !answered; });
   if (!queried) version = OSVERSIONINFOA{};
   return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
+
+bool QueryWindowsVersion() { return QueryWindowsVersionWith(GetVersionExA); }
 
 }  // namespace services

@@ -1,9 +1,13 @@
 // Which family of Windows runs the program.
 #pragma once
 
+#include <windows.h>
+
 namespace services {
 
 // True on the NT family; a failed query is reported and counts as not NT.
 bool QueryWindowsVersion();
+// The same through the query function given (tests pass one that fails).
+bool QueryWindowsVersionWith(BOOL(WINAPI* getVersion)(LPOSVERSIONINFOA));
 
 }  // namespace services

@@ -16,7 +16,8 @@ std::vector<RecordedBox>& RecordedBoxes() {
 void SetBoxResult(int result) { boxResult = result; }
 
 void PrintTo(const RecordedBox& box, std::ostream* out) {
-  *out << "{\"" << box.caption << "\", \"" << box.text << "\"}";
+  *out << "{\"" << box.caption << "\", \"" << box.text << "\", " << box.style
+       << "}";
 }
 
 namespace services {

@@ -10,7 +10,8 @@ struct RecordedBox {
   std::string text;
   unsigned style;
   bool operator==(const RecordedBox& other) const {
-    return caption == other.caption && text == other.text;
+    return caption == other.caption && text == other.text &&
+           style == other.style;
   }
 };
 

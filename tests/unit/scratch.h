@@ -8,6 +8,7 @@
 #include <string>
 
 #include "recorded_boxes.h"
+#include "system_services/unique_handle.h"
 
 class Scratch {
  public:
@@ -17,19 +18,21 @@ class Scratch {
     path_ = std::string(temp) + "unit-" +
             std::to_string(GetCurrentProcessId()) + "-" +
             std::to_string(counter_++) + "\\";
-    CreateDirectoryA(path_.c_str(), nullptr);
+    EXPECT_TRUE(CreateDirectoryA(path_.c_str(), nullptr)) << path_;
   }
   ~Scratch() { RemoveTree(path_); }
   const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + name; }
 
   static void WriteFile(const std::string& name, const std::string& contents) {
-    HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    services::UniqueFile file(CreateFileA(name.c_str(), GENERIC_WRITE, 0,
+                                          nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file.valid()) << name;
     DWORD written = 0;
-    ::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()),
-                &written, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(::WriteFile(file.get(), contents.data(),
+                            static_cast<DWORD>(contents.size()), &written,
+                            nullptr));
   }
   static std::string ReadFile(const std::string& name) {
     HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ,
@@ -43,23 +46,24 @@ class Scratch {
   }
 
  private:
+  // Through the long-path prefix: tests nest folders past 248 characters.
   static void RemoveTree(const std::string& directory) {
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((directory + "*").c_str(), &data);
+    HANDLE find = FindFirstFileA(("\\\\?\\" + directory + "*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
       do {
         std::string name = data.cFileName;
         if (name == "." || name == "..") continue;
-        std::string full = directory + name;
+        std::string full = "\\\\?\\" + directory + name;
         SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          RemoveTree(full + "\\");
+          RemoveTree(directory + name + "\\");
         else
           DeleteFileA(full.c_str());
       } while (FindNextFileA(find, &data));
       FindClose(find);
     }
-    RemoveDirectoryA(directory.c_str());
+    RemoveDirectoryA(("\\\\?\\" + directory).c_str());
   }
 
   std::string path_;
@@ -71,12 +75,12 @@ inline void SetLocalWriteTime(const std::string& name, WORD year, WORD month,
                               WORD day, WORD hour, WORD minute, WORD second) {
   SYSTEMTIME local = {year, month, 0, day, hour, minute, second, 0};
   FILETIME localTime, utc;
-  SystemTimeToFileTime(&local, &localTime);
-  LocalFileTimeToFileTime(&localTime, &utc);
-  HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  SetFileTime(file, nullptr, nullptr, &utc);
-  CloseHandle(file);
+  ASSERT_TRUE(SystemTimeToFileTime(&local, &localTime));
+  ASSERT_TRUE(LocalFileTimeToFileTime(&localTime, &utc));
+  services::UniqueFile file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(file.valid()) << name;
+  ASSERT_TRUE(SetFileTime(file.get(), nullptr, nullptr, &utc));
 }
 
 class BoxTest : public ::testing::Test {

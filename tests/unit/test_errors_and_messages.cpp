@@ -72,6 +72,15 @@ TEST(LastChanceText, NamesTypeModuleAndAddressThenTheMessage) {
   EXPECT_EQ(SecondLine(text), "Winsys: Administrator-2.");
 }
 
+TEST_F(Messages, LastChanceBoxStopsWithItsIconAndHoldsTheWholeTask) {
+  ShowLastChanceBox(EInOutError(5));
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0].caption, "Application Error");
+  EXPECT_EQ(boxes()[0].style,
+            static_cast<unsigned>(MB_OK | MB_ICONSTOP | MB_TASKMODAL));
+  EXPECT_EQ(SecondLine(boxes()[0].text), "File access denied.");
+}
+
 TEST(LastChanceText, FullStopOnlyWhenMissing) {
   EXPECT_EQ(SecondLine(LastChanceText(EInOutError(3), "x.exe", 0)),
             "Invalid filename.");

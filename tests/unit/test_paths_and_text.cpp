@@ -1,7 +1,7 @@
 // Path texts, safe names and command-line tokens.
-#include <gtest/gtest.h>
-#include <windows.h>
+#include <algorithm>
 
+#include "scratch.h"
 #include "system_services/errors.h"
 #include "system_services/paths.h"
 #include "system_services/text_tokens.h"
@@ -22,6 +22,47 @@ TEST(Paths, DirectoryAndNameParts) {
   EXPECT_EQ(DirectoryPart("C:\\a\\b\\c.exe"), "C:\\a\\b\\");
   EXPECT_EQ(NamePart("C:\\a\\b\\c.exe"), "c.exe");
   EXPECT_EQ(NamePart("C:\\" + std::string(300, 'n')).size(), 255u);
+}
+
+namespace {
+// A folder nested in scratch whose path has exactly length characters, made
+// of 8.3 names, so that it is its own short form. Folders past 248
+// characters need the long-path prefix.
+std::string NestedFolder(const Scratch& scratch,
+                         std::string::size_type length) {
+  std::string path = ShortPathOf(scratch.path());
+  char letter = static_cast<char>('a' + length % 26);
+  while (path.size() < length) {
+    std::string::size_type left = length - path.size();
+    std::string name = left > 11  ? std::string(8, letter)
+                       : left > 9 ? std::string(left - 3, letter) + ".n"
+                                  : std::string(left - 1, letter);
+    path += name + "\\";
+    EXPECT_TRUE(CreateDirectoryA(("\\\\?\\" + path).c_str(), nullptr)) << path;
+  }
+  EXPECT_EQ(path.size(), length);
+  return path;
+}
+}  // namespace
+
+TEST(Paths, ShortFormsFromTheir255CharacterBufferOn) {
+  Scratch scratch;
+  EXPECT_EQ(ShortPathOf(NestedFolder(scratch, 254)).size(), 254u);
+  EXPECT_THROW(ShortPathOf(NestedFolder(scratch, 256)), ETooLongError);
+}
+
+TEST(Paths, TemporaryDirectoryFromIts255CharacterBufferOn) {
+  char saved[MAX_PATH] = {};
+  ASSERT_GT(GetEnvironmentVariableA("TMP", saved, MAX_PATH), 0u);
+  for (const char* name : {"TMP", "TEMP"}) {
+    SetEnvironmentVariableA(name, ("C:\\" + std::string(250, 't')).c_str());
+  }
+  EXPECT_EQ(TempDirectory().size(), 254u);
+  for (const char* name : {"TMP", "TEMP"}) {
+    SetEnvironmentVariableA(name, ("C:\\" + std::string(252, 't')).c_str());
+  }
+  EXPECT_THROW(TempDirectory(), ETooLongError);
+  for (const char* name : {"TMP", "TEMP"}) SetEnvironmentVariableA(name, saved);
 }
 
 TEST(Paths, SanitizedNamesKeepTheirDirectory) {

@@ -2,21 +2,24 @@
 #include "scratch.h"
 #include "system_services/errors.h"
 #include "system_services/registry.h"
+#include "system_services/registry_values.h"
 #include "system_services/uninstall_registration.h"
+#include "system_services/unique_handle.h"
 
 using namespace services;
 
 namespace {
-const char kUninstall[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lexivane";
+const char* const kUninstall = kUninstallKey + 1;  // without the leading '\\'
 
 void SetValue(HKEY root, const char* key, const char* name, DWORD type,
               const void* data, DWORD size) {
-  HKEY opened;
-  RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened,
-                  nullptr);
-  RegSetValueExA(opened, name, 0, type, static_cast<const BYTE*>(data), size);
-  RegCloseKey(opened);
+  UniqueKey opened;
+  ASSERT_EQ(RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            opened.put(), nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(opened.get(), name, 0, type,
+                           static_cast<const BYTE*>(data), size),
+            ERROR_SUCCESS);
 }
 
 void SetText(HKEY root, const char* name, const std::string& text,
@@ -26,11 +29,18 @@ void SetText(HKEY root, const char* name, const std::string& text,
 }
 
 bool KeyExists(HKEY root, const char* key) {
-  HKEY opened;
-  if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
-    return false;
-  RegCloseKey(opened);
-  return true;
+  UniqueKey opened;
+  return RegOpenKeyExA(root, key, 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
+}
+
+// Answers the size, then fails the data read, as a value that grew or went
+// away between the two calls would.
+LONG WINAPI SizeThenFailure(HKEY, LPCSTR, LPDWORD, LPDWORD type, LPBYTE data,
+                            LPDWORD size) {
+  if (data) return ERROR_MORE_DATA;
+  *type = REG_SZ;
+  *size = 6;
+  return ERROR_SUCCESS;
 }
 
 class Registration : public ::testing::Test {
@@ -82,6 +92,17 @@ TEST_F(Registration, NumberUnderTheCurrentUserRaisesAndKeepsItsBytes) {
     EXPECT_EQ(error.Message(), "Invalid data type for 'DisplayName'");
   }
   EXPECT_EQ(answer, "1234");
+}
+
+TEST(RegistryValue, FailedDataReadRaisesWithTheValueName) {
+  std::string answer;
+  try {
+    ReadTextValue(HKEY_CURRENT_USER, "DisplayName", answer, SizeThenFailure);
+    FAIL() << "no error raised";
+  } catch (const ERegistryException& error) {
+    EXPECT_EQ(error.Message(), "Failed to get data for 'DisplayName'");
+  }
+  EXPECT_EQ(answer.size(), 6u);
 }
 
 TEST_F(Registration, NumberUnderTheMachineIsSwallowedAndKeepsItsBytes) {

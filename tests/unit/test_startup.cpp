@@ -4,6 +4,9 @@
 #include "system_services/administrator_query.h"
 #include "system_services/errors.h"
 #include "system_services/startup.h"
+#include "system_services/startup_with_tokens.h"
+#include "system_services/uninstall_registration.h"
+#include "system_services/unique_handle.h"
 #include "system_services/windows_version.h"
 
 using namespace services;
@@ -11,24 +14,33 @@ using namespace services;
 namespace {
 // A fake token whose group list is built here; each call is counted.
 struct FakeTokens {
-  static inline int opened = 0, freed = 0, closedTokens = 0;
+  static inline int opened = 0, freed = 0;
   static inline DWORD threadError = ERROR_NO_TOKEN;
   static inline bool processOpens = true, sidBuilds = true, sizeFails = true,
                      groupsRead = true;
   static inline std::vector<PSID> groups;
+  static inline std::vector<HANDLE> tokens;
   static inline bool usedThreadToken = false;
 
   static void Reset() {
-    opened = freed = closedTokens = 0;
+    opened = freed = 0;
+    tokens.clear();
     threadError = ERROR_NO_TOKEN;
     processOpens = sidBuilds = sizeFails = groupsRead = true;
     usedThreadToken = false;
     groups.clear();
   }
+  // An event stands in for the token: the query closes it like one.
   static HANDLE NewToken() {
     ++opened;
-    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    return event;
+    tokens.push_back(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    return tokens.back();
+  }
+  static bool AllTokensClosed() {
+    DWORD flags = 0;
+    for (HANDLE token : tokens)
+      if (GetHandleInformation(token, &flags)) return false;
+    return true;
   }
   static BOOL WINAPI OpenThread(HANDLE, DWORD, BOOL, PHANDLE token) {
     if (threadError) {
@@ -87,9 +99,10 @@ PSID WellKnown(DWORD rid1, DWORD rid2) {
   return sid;
 }
 
-class Administrator : public ::testing::Test {
+class Administrator : public BoxTest {
  protected:
   void SetUp() override {
+    BoxTest::SetUp();
     FakeTokens::Reset();
     users_ = WellKnown(SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS);
     admins_ = WellKnown(SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS);
@@ -118,6 +131,7 @@ TEST_F(Administrator, FoundAnywhereInTheGroupList) {
   FakeTokens::groups = {users_, world_};
   EXPECT_FALSE(IsAdministratorWith(FakeTokens::Api()));
   EXPECT_EQ(FakeTokens::freed, 2);
+  EXPECT_TRUE(FakeTokens::AllTokensClosed());
 }
 
 TEST_F(Administrator, ThreadTokenTakesPrecedence) {
@@ -147,8 +161,43 @@ TEST_F(Administrator, EachFailingStepRaisesItsOwnError) {
   FakeTokens::sizeFails = true;
   FakeTokens::groupsRead = false;
   ExpectRaises("Winsys: Administrator-3");
-  // The identity is freed on the error paths too.
+  // The identity is freed and the token closed on the error paths too.
   EXPECT_EQ(FakeTokens::freed, 2);
+  EXPECT_EQ(FakeTokens::opened, 3);
+  EXPECT_TRUE(FakeTokens::AllTokensClosed());
+}
+
+TEST_F(Administrator, FailedQueryStopsTheStartUpBeforeTheCleanUp) {
+  const char* productKey = kProductKey + 1;
+  UniqueKey key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, productKey, 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
+            ERROR_SUCCESS);
+  key.reset();
+  FakeTokens::groupsRead = false;
+  EXPECT_THROW(StartServicesWith(FakeTokens::Api()), SystemError);
+  EXPECT_EQ(
+      RegOpenKeyExA(HKEY_LOCAL_MACHINE, productKey, 0, KEY_READ, key.put()),
+      ERROR_SUCCESS);
+  key.reset();
+  FakeTokens::groupsRead = true;
+  StartServicesWith(FakeTokens::Api());
+  EXPECT_NE(
+      RegOpenKeyExA(HKEY_LOCAL_MACHINE, productKey, 0, KEY_READ, key.put()),
+      ERROR_SUCCESS);
+}
+
+namespace {
+BOOL WINAPI FailingVersionQuery(LPOSVERSIONINFOA) {
+  SetLastError(ERROR_FILE_NOT_FOUND);
+  return FALSE;
+}
+}  // namespace
+
+TEST_F(Administrator, FailedVersionQueryIsReportedAndCountsAsNotNt) {
+  EXPECT_FALSE(QueryWindowsVersionWith(FailingVersionQuery));
+  EXPECT_EQ(boxes(), (std::vector<RecordedBox>{{"Windows Error: GetVersionEx",
+                                                "File not found. ", MB_OK}}));
 }
 
 TEST(AdministratorOnThisSystem, WineListsTheAdministratorsGroup) {
