@@ -32,29 +32,12 @@ class StartsSetup(LaunchCase):
         self.assertStartedOnce(run, 'D:\\LXV.EXE "D:\\"', "D:\\")
         self.assertEqual(self.temp_names(), [])
 
-    def test_plain_program_wins_over_compressed_one(self):
-        folder = self.medium("plain")
-        shutil.copy(wd.MEDIA / "compressed" / "Lxv.Ex_", folder / "Lxv.Ex_")
-        run = self.launch("autorun")
-        self.assertStartedOnce(run, 'D:\\LXV.EXE "D:\\"', "D:\\")
-        self.assertEqual(self.temp_names(), [])
-
     def test_nested_layout_takes_every_file_from_the_subfolder(self):
         self.medium("nested")
         run = self.launch("autorun")
         self.assertEqual(run.boxes, [])
         self.assertStartedOnce(run, TEMP + '\\LXV.EXE "D:\\lxv\\win32\\"', TEMP)
         self.assertEqual((self.temp / "Lxv.exe").read_bytes(), self.original("Lxv.exe"))
-
-    def test_nested_layout_checks_the_subfolder_for_completeness(self):
-        folder = self.medium("nested")
-        # A complete set beside the program does not help a nested medium.
-        for name in ("Prelude.Msg", "Shared.604", "DialEn.604"):
-            shutil.copy(folder / "lxv" / "win32" / name, folder / name)
-        (folder / "lxv" / "win32" / "Shared.604").unlink()
-        run = self.launch("autorun")
-        self.assertEqual(run.boxes, [("Check Startup", MISSING_ADVICE)])
-        self.assertNothingStarted(run)
 
     def test_medium_in_a_folder_with_spaces_is_passed_in_short_form(self):
         folder = wd.prefix() / "drive_c" / "Lexivane Medium Folder"
@@ -98,14 +81,6 @@ class RefusesIncompleteMedia(LaunchCase):
                 self.assertNothingStarted(run)
                 self.assertEqual(self.temp_names(), [])
 
-    def test_a_dial_folder_counts_as_the_dial_file(self):
-        folder = self.medium("compressed", remove=["DialEn.604"])
-        (folder / "Dialects").mkdir()
-        run = self.launch()
-        self.assertEqual(run.boxes, [])
-        self.assertEqual(len(run.records), 1, run)
-
-
 class ReportsExpansionFailures(LaunchCase):
     def test_missing_compressed_library_shows_only_the_source_box(self):
         folder = self.medium("compressed", remove=["Pyrn.Dl_"])
@@ -136,15 +111,6 @@ class ReportsExpansionFailures(LaunchCase):
                                       f'Error copying file "D:\\Lxv.Ex_" to "{TEMP}\\Lxv.exe"')])
         self.assertNothingStarted(run)
         self.assertFalse((self.temp / "Pyrn.DLL").exists())
-
-    def test_uncompressed_file_under_the_compressed_name_is_copied_unchanged(self):
-        folder = self.medium("compressed")
-        shutil.copy(wd.MEDIA / "originals" / "Lxv.exe", folder / "Lxv.Ex_")
-        run = self.launch("autorun")
-        self.assertEqual(run.boxes, [])
-        self.assertEqual((self.temp / "Lxv.exe").read_bytes(), self.original("Lxv.exe"))
-        self.assertEqual(len(run.records), 1, run)
-
 
 class ReportsStartFailures(LaunchCase):
     def test_setup_program_that_cannot_start(self):

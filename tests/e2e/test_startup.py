@@ -1,6 +1,5 @@
 """What every start of the real program does before it looks at the medium:
-the Windows version, the Administrators query on the NT family only, and the
-removal of the product key tree."""
+the Windows version and the Administrators query, on the NT family only."""
 
 import re
 
@@ -9,26 +8,6 @@ from launch_case import LaunchCase, wd
 PRODUCT_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Lexivane"
 APP_DEFAULTS = "HKCU\\Software\\Wine\\AppDefaults\\launch.exe"
 DEBUG_KEY = "HKCU\\Software\\Wine\\Debug"
-
-
-class ProductKey(LaunchCase):
-    def test_nested_product_key_tree_is_gone_after_a_start(self):
-        self.medium("compressed", remove=["Shared.604"])
-        for sub in ("", "\\Modules\\English\\Level3", "\\Modules\\French", "\\Settings"):
-            wd.reg_add(PRODUCT_KEY + sub, "Value", "x")
-        self.addCleanup(wd.reg_delete, PRODUCT_KEY)
-        run = self.launch()
-        self.assertEqual(run.exit_code, 0)
-        self.assertEqual(len(run.boxes), 1)  # the medium's own advice
-        self.assertFalse(wd.reg_exists(PRODUCT_KEY))
-        self.assertTrue(wd.reg_exists("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion"))
-
-    def test_absent_product_key_changes_nothing(self):
-        self.medium("compressed")
-        wd.reg_delete(PRODUCT_KEY)
-        run = self.launch("autorun")
-        self.assertEqual(run.boxes, [])
-        self.assertEqual(len(run.records), 1)
 
 
 class AdministratorQuery(LaunchCase):
