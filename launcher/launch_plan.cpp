@@ -26,6 +26,11 @@ std::string InstalledProgramCommand(const std::string& installDirectory) {
   return QuotedProgram(installDirectory + "Lxv.Exe");
 }
 
+bool LeavesRoomForItsFileNames(const std::string& mediumDirectory) {
+  constexpr std::string::size_type kMaxPath = 260;  // with the closing NUL
+  return mediumDirectory.size() + sizeof "Prelude.Msg" <= kMaxPath;
+}
+
 bool IsAutorunStart(const std::string& firstArgument, CompareText compare) {
   return compare(firstArgument, "autorun") == 0;
 }

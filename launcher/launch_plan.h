@@ -32,6 +32,10 @@ SetupPlan PlanSetup(const std::string& mediumDirectory,
 // The installed application, started without arguments.
 std::string InstalledProgramCommand(const std::string& installDirectory);
 
+// Whether the medium directory leaves room, within the platform's 260
+// characters, for the longest name that is looked up in it ("Prelude.Msg").
+bool LeavesRoomForItsFileNames(const std::string& mediumDirectory);
+
 // Whether the first argument asks for the autorun rule (case ignored).
 bool IsAutorunStart(const std::string& firstArgument, CompareText compare);
 

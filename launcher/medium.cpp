@@ -1,5 +1,7 @@
 #include "medium.h"
 
+#include "launch_plan.h"
+#include "system_services/errors.h"
 #include "system_services/files.h"
 #include "system_services/paths.h"
 
@@ -11,7 +13,11 @@ std::string MediumDirectory(const std::string& programPath) {
   std::string medium =
       services::WithTrailingBackslash(services::DirectoryPart(programPath));
   if (FileExistsSafe(medium + kNestedMarker)) medium += kNestedFolder;
-  return services::ShortPathOf(medium);
+  medium = services::ShortPathOf(medium);
+  // Refused rather than taken for a medium whose files are missing.
+  if (!LeavesRoomForItsFileNames(medium))
+    throw services::ETooLongError("The path \"" + medium + "\" is too long.");
+  return medium;
 }
 
 bool MediumHasInstallFiles(const std::string& directory) {

@@ -12,6 +12,7 @@ constexpr char kNestedMarker[] = "lxv\\win32\\lxv.ex_";
 
 // The medium directory for the program at programPath: its directory, or the
 // nested subfolder when that holds the installation files, in short form.
+// Raises ETooLongError when the names looked up in it would not fit.
 std::string MediumDirectory(const std::string& programPath);
 
 // Whether the directory holds a complete set of installation files.

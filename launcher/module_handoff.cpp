@@ -21,7 +21,9 @@ namespace {
 std::string HandOffListDirectory(const std::string& installDirectory) {
   std::string target = DataDirectory();
   if (target.empty() || !DirectoryIsWritable(target)) return installDirectory;
-  return target;
+  // A data directory may be registered without its trailing '\'; the list
+  // goes inside it all the same.
+  return WithTrailingBackslash(target);
 }
 }  // namespace
 

@@ -18,7 +18,10 @@ StartupDecision DecideStartup(const StartupFacts& facts) {
   if (tooOld)
     return {Outcome::kAdvise,
             "Current Lexivane Program too old to install modules"};
-  if (facts.installedProgramExists) return {Outcome::kHandOff, {}};
+  // An empty install directory holds no program: "Lxv.Exe" alone would be
+  // looked for in whatever directory happens to be current.
+  if (facts.installedProgramExists && !facts.installDirectory.empty())
+    return {Outcome::kHandOff, {}};
   return {Outcome::kAdvise, "Program not properly installed"};
 }
 

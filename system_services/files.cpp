@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "errors.h"
 #include "paths.h"
 #include "unique_handle.h"
@@ -55,7 +57,11 @@ std::vector<std::string> EnumerateDirectory(const std::string& pattern) {
   if (!find.valid()) return names;
   do {
     data.cFileName[MAX_PATH - 1] = '\0';
-    names.emplace_back(data.cFileName);
+    data.cAlternateFileName[13] = '\0';
+    // A name that the code page cannot hold comes with '?' in place of the
+    // characters it lacks, which no file name has: its 8.3 alias is real.
+    bool lost = std::strchr(data.cFileName, '?') && data.cAlternateFileName[0];
+    names.emplace_back(lost ? data.cAlternateFileName : data.cFileName);
   } while (FindNextFileA(find.get(), &data));
   return names;
 }
@@ -71,8 +77,12 @@ void SaveListToFile(const std::vector<std::string>& lines,
   DWORD written = 0;
   if (!WriteFile(file.get(), contents.data(),
                  static_cast<DWORD>(contents.size()), &written, nullptr) ||
-      written != contents.size())
+      written != contents.size()) {
+    // A cut list would be read as a whole one: none at all is better.
+    file.reset();
+    DeleteFileA(name.c_str());
     throw EWriteError("Stream write error");
+  }
 }
 
 }  // namespace services

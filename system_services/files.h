@@ -17,9 +17,12 @@ bool DeleteFileForced(const std::string& name);
 // Plain deletion; a failure is ignored.
 void DeleteFilePlain(const std::string& name);
 void EnsureFileExists(const std::string& name);
-// Every entry that the pattern matches, folders and "." ".." included.
+// Every entry that the pattern matches, folders and "." ".." included, by
+// its long name, or by its 8.3 alias when the code page cannot hold the long
+// one.
 std::vector<std::string> EnumerateDirectory(const std::string& pattern);
-// Writes each line with CR LF; raises EFCreateError or EWriteError.
+// Writes each line with CR LF; raises EFCreateError, or EWriteError after
+// removing a file that it could not write in full.
 void SaveListToFile(const std::vector<std::string>& lines,
                     const std::string& fileName);
 

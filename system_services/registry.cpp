@@ -6,6 +6,7 @@
 
 #include "errors.h"
 #include "registry_values.h"
+#include "system_library.h"
 #include "unique_handle.h"
 
 namespace services {
@@ -24,9 +25,39 @@ UniqueKey OpenKey(HKEY base, const std::string& path, REGSAM access) {
   return UniqueKey(key);
 }
 
+// NtDeleteKey: the one call that removes a registry link itself, on the NT
+// family, the only one that has links.
+using DeleteKeyHandle = LONG(WINAPI*)(HANDLE);
+
+DeleteKeyHandle LinkDeleter() {
+  DeleteKeyHandle deleteKey = nullptr;
+  ResolveFunction(GetModuleHandleA("ntdll.dll"), "NtDeleteKey", deleteKey);
+  return deleteKey;
+}
+
+// When path names a registry link, removes the link (never what it points
+// to) and answers true.
+bool DeletedAsLink(HKEY base, const std::string& path) {
+  DeleteKeyHandle deleteKey = LinkDeleter();
+  if (!deleteKey) return false;
+  UniqueKey link;
+  if (RegOpenKeyExA(base, path.c_str(), REG_OPTION_OPEN_LINK,
+                    KEY_QUERY_VALUE | DELETE, link.put()) != ERROR_SUCCESS)
+    return false;
+  DWORD type = REG_NONE;
+  if (RegQueryValueExA(link.get(), "SymbolicLinkValue", nullptr, &type, nullptr,
+                       nullptr) != ERROR_SUCCESS ||
+      type != REG_LINK)
+    return false;
+  deleteKey(link.get());
+  return true;
+}
+
 // Deletes every subkey, deepest first, then the key; answers whether the key
-// itself went.
+// itself went. A link is removed as a link: following it would delete its
+// target, outside the tree.
 bool DeleteKey(HKEY base, const std::string& path) {
+  if (DeletedAsLink(base, path)) return true;
   if (UniqueKey key = OpenKey(base, path, KEY_ALL_ACCESS); key.valid()) {
     DWORD subkeys = 0;
     DWORD longest = 0;

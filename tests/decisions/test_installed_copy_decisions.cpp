@@ -79,3 +79,10 @@ TEST(DecideStartup, AVersionThatDoesNotConvertStopsEvenACompleteMedium) {
   EXPECT_THROW(DecideStartup({"Lexivane 2147483648", "", true, true}),
                services::EConvertError);
 }
+
+TEST(DecideStartup, AnEmptyInstallDirectoryHoldsNoProgram) {
+  // "Lxv.Exe" was found, but in whatever directory happened to be current.
+  StartupDecision decision = DecideStartup({"Lexivane 9.1", "", false, true});
+  EXPECT_EQ(decision.outcome, Outcome::kAdvise);
+  EXPECT_EQ(decision.advice, "Program not properly installed");
+}

@@ -1,14 +1,22 @@
 // The launch's pure decisions: the first argument, the autorun rule, the
 // module selection, and what is started from where.
 #include <gtest/gtest.h>
+#include <strings.h>
 
-#include "ascii_compare.h"
 #include "launcher/first_argument.h"
 #include "launcher/launch_plan.h"
 #include "launcher/module_selection.h"
 #include "system_services/errors.h"
 
 using namespace launcher;
+
+namespace {
+// ASCII is all that the names need, and it runs the same on the host and
+// under Wine.
+int AsciiCompareNoCase(const std::string& a, const std::string& b) {
+  return strcasecmp(a.c_str(), b.c_str());
+}
+}  // namespace
 
 TEST(FirstArgument, ScansLikeTheCommandLineParser) {
   struct Case {
@@ -86,4 +94,10 @@ TEST(PlanSetup, AProgramPathWithASpaceIsQuoted) {
   EXPECT_EQ(InstalledProgramCommand("C:\\LEXI\\"), "C:\\LEXI\\Lxv.Exe");
   EXPECT_EQ(InstalledProgramCommand("C:\\Program Files\\Lexivane\\"),
             "\"C:\\Program Files\\Lexivane\\Lxv.Exe\"");
+}
+
+TEST(LeavesRoomForItsFileNames, UpToTheLongestNameWithin260Characters) {
+  EXPECT_TRUE(LeavesRoomForItsFileNames("C:\\" + std::string(244, 'm') + "\\"));
+  EXPECT_FALSE(
+      LeavesRoomForItsFileNames("C:\\" + std::string(245, 'm') + "\\"));
 }

@@ -1,14 +1,32 @@
-// A fresh folder in the Windows temporary directory for one test, and a
-// fixture that clears the recorded boxes.
+// What the unit tests share: a fresh folder in the Windows temporary
+// directory for each test, registry and file set-up, and the boxes that the
+// services showed (recorded_boxes.cpp takes them instead of the screen).
 #pragma once
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <tuple>
+#include <vector>
 
-#include "recorded_boxes.h"
 #include "system_services/unique_handle.h"
+
+// Caption, text and style.
+using RecordedBox = std::tuple<std::string, std::string, unsigned>;
+inline std::vector<RecordedBox> shownBoxes;
+// What the next boxes answer; 0 makes them fail.
+inline int boxResult = IDOK;
+
+class BoxTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    shownBoxes.clear();
+    boxResult = IDOK;
+  }
+};
 
 class Scratch {
  public:
@@ -25,24 +43,13 @@ class Scratch {
   std::string operator/(const std::string& name) const { return path_ + name; }
 
   static void WriteFile(const std::string& name, const std::string& contents) {
-    services::UniqueFile file(CreateFileA(name.c_str(), GENERIC_WRITE, 0,
-                                          nullptr, CREATE_ALWAYS,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(file.valid()) << name;
-    DWORD written = 0;
-    ASSERT_TRUE(::WriteFile(file.get(), contents.data(),
-                            static_cast<DWORD>(contents.size()), &written,
-                            nullptr));
+    std::ofstream file(name, std::ios::binary);
+    ASSERT_TRUE((file << contents).flush().good()) << name;
   }
   static std::string ReadFile(const std::string& name) {
-    HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<missing>";
-    char buffer[4096];
-    DWORD read = 0;
-    ::ReadFile(file, buffer, sizeof buffer, &read, nullptr);
-    CloseHandle(file);
-    return std::string(buffer, read);
+    std::ifstream file(name, std::ios::binary);
+    if (!file) return "<missing>";
+    return std::string(std::istreambuf_iterator<char>(file), {});
   }
 
  private:
@@ -83,11 +90,34 @@ inline void SetLocalWriteTime(const std::string& name, WORD year, WORD month,
   ASSERT_TRUE(SetFileTime(file.get(), nullptr, nullptr, &utc));
 }
 
-class BoxTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    RecordedBoxes().clear();
-    SetBoxResult(IDOK);
+// Written out rather than taken from the services, so that a wrong key there
+// shows.
+inline const char kUninstall[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lexivane";
+
+inline void SetRegistryValue(HKEY root, const char* key, const char* name,
+                             DWORD type, const void* data, DWORD size) {
+  services::UniqueKey opened;
+  ASSERT_EQ(RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            opened.put(), nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(opened.get(), name, 0, type,
+                           static_cast<const BYTE*>(data), size),
+            ERROR_SUCCESS);
+}
+
+inline bool KeyExists(HKEY root, const char* key) {
+  services::UniqueKey opened;
+  return RegOpenKeyExA(root, key, 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
+}
+
+// The message of the Error that call raises.
+template <typename Error, typename Call>
+std::string RaisedMessage(Call call) {
+  try {
+    call();
+  } catch (const Error& error) {
+    return error.Message();
   }
-  const std::vector<RecordedBox>& boxes() { return RecordedBoxes(); }
-};
+  return "no error raised";
+}

@@ -8,29 +8,18 @@
 using namespace services;
 
 // Run in a time zone other than UTC too: the stamp is the local time's.
-TEST(FileStamp, IsTheLocalTimeInDosForm) {
+TEST(FileStamp, IsTheLocalTimeInDosFormNegativeFrom2044) {
   Scratch scratch;
   std::string file = scratch / "stamped.txt";
   Scratch::WriteFile(file, "x");
   SetLocalWriteTime(file, 2001, 9, 14, 23, 45, 30);
-  SYSTEMTIME local = {2001, 9, 0, 14, 23, 45, 30, 0};
-  FILETIME localTime;
-  WORD date = 0, time = 0;
-  ASSERT_TRUE(SystemTimeToFileTime(&local, &localTime));
-  ASSERT_TRUE(FileTimeToDosDateTime(&localTime, &date, &time));
-  EXPECT_EQ(FileStamp(file), static_cast<long>(date) << 16 | time);
-}
-
-TEST(FileStamp, LaterFilesHaveLargerStampsUntil2044) {
-  Scratch scratch;
-  std::string older = scratch / "older", newer = scratch / "newer",
-              future = scratch / "future";
-  for (const auto& name : {older, newer, future}) Scratch::WriteFile(name, "x");
-  SetLocalWriteTime(older, 1999, 12, 31, 23, 59, 58);
-  SetLocalWriteTime(newer, 2043, 12, 31, 23, 59, 58);
-  SetLocalWriteTime(future, 2044, 1, 1, 0, 0, 0);
-  EXPECT_GT(FileStamp(newer), FileStamp(older));
-  EXPECT_LT(FileStamp(future), -1);
+  EXPECT_EQ(FileStamp(file),
+            (21l << 25 | 9 << 21 | 14 << 16) | (23 << 11 | 45 << 5 | 30 / 2));
+  SetLocalWriteTime(file, 2043, 12, 31, 23, 59, 58);
+  EXPECT_EQ(FileStamp(file),
+            (63l << 25 | 12 << 21 | 31 << 16) | (23 << 11 | 59 << 5 | 58 / 2));
+  SetLocalWriteTime(file, 2044, 1, 1, 0, 0, 0);
+  EXPECT_EQ(FileStamp(file), static_cast<long>(0x80210000ul));
 }
 
 TEST(FileStamp, FoldersAndMissingFilesHaveNone) {
@@ -77,41 +66,28 @@ TEST(EnumerateDirectory, ListsFilesAndFoldersWithTheirLongNames) {
   EXPECT_TRUE(EnumerateDirectory(scratch / "missing\\*.*").empty());
 }
 
-TEST(SaveListToFile, WritesEveryLineWithCrLf) {
+TEST(SaveListToFile, ReplacesTheSanitizedFileWithEveryLineEndedByCrLf) {
   Scratch scratch;
-  Scratch::WriteFile(scratch / "list.lst", "an older and longer list\r\n");
-  SaveListToFile({"D:\\alpha.604", "Setup 2.0"}, scratch / "list.lst");
-  EXPECT_EQ(Scratch::ReadFile(scratch / "list.lst"),
+  Scratch::WriteFile(scratch / "a[b].lst", "an older and longer list\r\n");
+  SaveListToFile({"D:\\alpha.604", "Setup 2.0"}, scratch / "a<b>.lst");
+  EXPECT_EQ(Scratch::ReadFile(scratch / "a[b].lst"),
             "D:\\alpha.604\r\nSetup 2.0\r\n");
-}
-
-TEST(SaveListToFile, SanitizesTheName) {
-  Scratch scratch;
-  SaveListToFile({"x"}, scratch / "a<b>.lst");
-  EXPECT_EQ(Scratch::ReadFile(scratch / "a[b].lst"), "x\r\n");
 }
 
 TEST(SaveListToFile, FileThatCannotBeCreatedRaisesCreateError) {
   Scratch scratch;
-  try {
-    SaveListToFile({"x"}, scratch / "missing\\list.lst");
-    FAIL() << "no error raised";
-  } catch (const EFCreateError& error) {
-    EXPECT_EQ(error.Message(),
-              "Cannot create file " + scratch / "missing\\list.lst");
-  }
+  std::string list = scratch / "missing\\list.lst";
+  EXPECT_EQ(RaisedMessage<EFCreateError>([&] { SaveListToFile({"x"}, list); }),
+            "Cannot create file " + list);
   CreateDirectoryA((scratch / "folder.lst").c_str(), nullptr);
   EXPECT_THROW(SaveListToFile({"x"}, scratch / "folder.lst"), EFCreateError);
 }
 
 // F: is a 16 KiB file system of the test prefix, full after 16 KiB.
 TEST(SaveListToFile, WriteThatIsNotCompleteRaisesWriteError) {
-  std::string list = "F:\\full.lst";
-  try {
-    SaveListToFile({std::string(64 * 1024, 'x')}, list);
-    ADD_FAILURE() << "no error raised";
-  } catch (const EWriteError& error) {
-    EXPECT_EQ(error.Message(), "Stream write error");
-  }
-  DeleteFileA(list.c_str());
+  EXPECT_EQ(RaisedMessage<EWriteError>([] {
+              SaveListToFile({std::string(64 * 1024, 'x')}, "F:\\full.lst");
+            }),
+            "Stream write error");
+  DeleteFileA("F:\\full.lst");
 }

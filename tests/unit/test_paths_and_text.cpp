@@ -1,6 +1,4 @@
 // Path texts, safe names and command-line tokens.
-#include <algorithm>
-
 #include "scratch.h"
 #include "system_services/errors.h"
 #include "system_services/paths.h"
@@ -8,14 +6,11 @@
 
 using namespace services;
 
-TEST(Paths, TrailingBackslash) {
+TEST(Paths, TrailingBackslashDirectoryAndNameParts) {
   EXPECT_EQ(WithTrailingBackslash("C:"), "C:\\");
   EXPECT_EQ(WithTrailingBackslash("C:\\"), "C:\\");
   EXPECT_EQ(WithTrailingBackslash(""), "");
   EXPECT_EQ(WithTrailingBackslash("D:\\lxv"), "D:\\lxv\\");
-}
-
-TEST(Paths, DirectoryAndNameParts) {
   EXPECT_EQ(DirectoryPart("D:\\LAUNCH.EXE"), "D:\\");
   EXPECT_EQ(DirectoryPart("D:LAUNCH.EXE"), "D:");
   EXPECT_EQ(DirectoryPart("LAUNCH.EXE"), "");
@@ -54,15 +49,15 @@ TEST(Paths, ShortFormsFromTheir255CharacterBufferOn) {
 TEST(Paths, TemporaryDirectoryFromIts255CharacterBufferOn) {
   char saved[MAX_PATH] = {};
   ASSERT_GT(GetEnvironmentVariableA("TMP", saved, MAX_PATH), 0u);
-  for (const char* name : {"TMP", "TEMP"}) {
-    SetEnvironmentVariableA(name, ("C:\\" + std::string(250, 't')).c_str());
-  }
+  auto setTemp = [](const std::string& path) {
+    for (const char* name : {"TMP", "TEMP"})
+      SetEnvironmentVariableA(name, path.c_str());
+  };
+  setTemp("C:\\" + std::string(250, 't'));
   EXPECT_EQ(TempDirectory().size(), 254u);
-  for (const char* name : {"TMP", "TEMP"}) {
-    SetEnvironmentVariableA(name, ("C:\\" + std::string(252, 't')).c_str());
-  }
+  setTemp("C:\\" + std::string(252, 't'));
   EXPECT_THROW(TempDirectory(), ETooLongError);
-  for (const char* name : {"TMP", "TEMP"}) SetEnvironmentVariableA(name, saved);
+  setTemp(saved);
 }
 
 TEST(Paths, SanitizedNamesKeepTheirDirectory) {
@@ -74,37 +69,29 @@ TEST(Paths, SanitizedNamesKeepTheirDirectory) {
   EXPECT_EQ(MapChars("aab", "xy", "aa"), "xxb");
 }
 
-TEST(CompareNoCase, IgnoresCaseOnly) {
+TEST(NoCase, CompareAndFindTheFirstPlaceFromOne) {
   EXPECT_EQ(CompareNoCase("AUTORUN", "autorun"), 0);
   EXPECT_EQ(CompareNoCase("AutoRun", "autorun"), 0);
   EXPECT_NE(CompareNoCase("autorun2", "autorun"), 0);
   EXPECT_NE(CompareNoCase("", "autorun"), 0);
   EXPECT_LT(CompareNoCase("a", "B"), 0);
   EXPECT_GT(CompareNoCase("c", "B"), 0);
-}
-
-TEST(PosNoCase, FindsTheFirstPlaceFromOne) {
   EXPECT_EQ(PosNoCase("LxvDel.Exe", "C:\\LEXI\\LXVDEL.EXE /u"), 9);
   EXPECT_EQ(PosNoCase("LxvDel.Exe", "LxvDel.Exe /u"), 1);
   EXPECT_EQ(PosNoCase("LxvDel.Exe", "C:\\other.exe"), 0);
   EXPECT_EQ(PosNoCase("", "anything"), 0);
 }
 
-TEST(NthToken, UninstallerArguments) {
+TEST(NthToken, SplitsAtSpacesAndUnquotesWholeTokens) {
   const std::string command = "LxvDel.Exe /u \"C:\\My Data\\\" D:\\DATA\\";
   EXPECT_EQ(NthToken(command, 1), "LxvDel.Exe");
   EXPECT_EQ(NthToken(command, 2), "/u");
   EXPECT_EQ(NthToken(command, 3), "C:\\My Data\\");
   EXPECT_EQ(NthToken(command, 4), "D:\\DATA\\");
   EXPECT_EQ(NthToken(command, 5), "");
-}
-
-TEST(NthToken, QuotesInsideATokenBelongToIt) {
+  // Quotes inside a token belong to it.
   EXPECT_EQ(NthToken("a\"b c\"", 1), "a\"b");
   EXPECT_EQ(NthToken("a\"b c\"", 2), "c\"");
-}
-
-TEST(NthToken, EdgeCases) {
   EXPECT_EQ(NthToken("a \"\" b", 2), "");
   EXPECT_EQ(NthToken("a \"\" b", 3), "b");
   EXPECT_EQ(NthToken("a \"rest of it", 2), "rest of it");
@@ -117,18 +104,15 @@ TEST(NthToken, EdgeCases) {
 }
 
 // Run with the Japanese code page (932): its double-byte characters may end
-// with 0x5C, which is not a backslash there. "\x83\x5C" is one character.
+// with 0x5C, which is not a backslash there.
 TEST(DoubleBytePaths, TrailingByteIsNoBackslash) {
   ASSERT_EQ(GetACP(), 932u) << "run with LC_ALL=ja_JP.UTF-8";
-  EXPECT_EQ(WithTrailingBackslash("C:\\\x83\x5C"), "C:\\\x83\x5C\\");
-  EXPECT_EQ(WithTrailingBackslash("C:\\\x83\x5C\\"), "C:\\\x83\x5C\\");
-  EXPECT_EQ(DirectoryPart("C:\\a\x83\x5C"
-                          "b.exe"),
-            "C:\\");
-  EXPECT_EQ(DirectoryPart("C:\\\x83\x5C\\b.exe"), "C:\\\x83\x5C\\");
-  EXPECT_EQ(NamePart("C:\\a\x83\x5C"
-                     "b.exe"),
-            "a\x83\x5C"
-            "b.exe");
-  EXPECT_EQ(SanitizeFileName("D:\\x\\\x83\x5C|.lst"), "D:\\x\\\x83\x5C_.lst");
+  const std::string so = "\x83\x5C";  // one character, the katakana "so"
+  EXPECT_EQ(WithTrailingBackslash("C:\\" + so), "C:\\" + so + "\\");
+  EXPECT_EQ(WithTrailingBackslash("C:\\" + so + "\\"), "C:\\" + so + "\\");
+  EXPECT_EQ(DirectoryPart("C:\\a" + so + "b.exe"), "C:\\");
+  EXPECT_EQ(DirectoryPart("C:\\" + so + "\\b.exe"), "C:\\" + so + "\\");
+  EXPECT_EQ(NamePart("C:\\a" + so + "b.exe"), "a" + so + "b.exe");
+  EXPECT_EQ(SanitizeFileName("D:\\x\\" + so + "|.lst"),
+            "D:\\x\\" + so + "_.lst");
 }

@@ -1,0 +1,122 @@
+"""Odd, broken and hostile inputs that once made the real launcher do the
+wrong thing: it must now give the specified box or a clear refusal, start
+nothing it should not, and leave nothing behind."""
+
+import getpass
+import shutil
+import struct
+import unittest
+
+from launch_case import LaunchCase, wd
+from test_installed_copy import DATA, INSTALL, READY, SUFFIX, InstalledCopyCase
+
+TEMP = "C:\\users\\" + getpass.getuser() + "\\Temp"
+
+
+def nested_folder(top, length):
+    """A folder under C:\\top whose Windows path, with its trailing backslash,
+    has exactly length characters, made of 8.3 names so that it is its own
+    short form."""
+    path, windows = wd.prefix() / "drive_c" / top, f"C:\\{top}\\"
+    while len(windows) < length:
+        left = length - len(windows)
+        name = "n" * 8 if left > 11 else ("n" * (left - 3) + ".n" if left > 9 else "n" * (left - 1))
+        path, windows = path / name, windows + name + "\\"
+    path.mkdir(parents=True)
+    return path, windows
+
+
+class Expansion(LaunchCase):
+    def test_occupied_temporary_name_stops_and_leaves_nothing_under_another(self):
+        self.medium("compressed")
+        # An older setup's folder, or anything that cannot be replaced.
+        (self.temp / "Lxv.exe").mkdir()
+        run = self.launch("autorun")
+        self.assertEqual(run.boxes, [("CopyFile", f'Error opening destination file "{TEMP}\\Lxv.exe"')])
+        self.assertNothingStarted(run)
+        self.assertEqual(self.temp_names(), ["Lxv.exe"])
+
+    def test_header_claiming_2_gib_or_more_does_not_pass_a_cut_program(self):
+        folder = self.medium("compressed")
+        data = bytearray((folder / "Lxv.Ex_").read_bytes())
+        struct.pack_into("<I", data, 10, 0x80000000 + len(self.original("Lxv.exe")))
+        (folder / "Lxv.Ex_").write_bytes(data[: len(data) // 2])
+        run = self.launch("autorun")
+        self.assertEqual(run.boxes, [("CopyFile", f'Error copying file "D:\\Lxv.Ex_" to "{TEMP}\\Lxv.exe"')])
+        self.assertNothingStarted(run)
+
+    def test_medium_and_temporary_directory_past_128_characters_expand(self):
+        drive_c = wd.prefix() / "drive_c"
+        medium, medium_path = nested_folder("longmed", 140)
+        temp, temp_path = nested_folder("longtemp", 130)
+        self.addCleanup(shutil.rmtree, drive_c / "longmed", ignore_errors=True)
+        self.addCleanup(shutil.rmtree, drive_c / "longtemp", ignore_errors=True)
+        shutil.copytree(wd.MEDIA / "compressed", medium, dirs_exist_ok=True)
+        for name in ("TEMP", "TMP"):
+            wd.reg_add("HKCU\\Environment", name, temp_path.rstrip("\\"))
+            self.addCleanup(wd.reg_add, "HKCU\\Environment", name, TEMP)
+        run = self.launch("autorun", program=medium_path + "LAUNCH.EXE")
+        self.assertEqual(run.boxes, [])
+        self.assertStartedOnce(run, temp_path + f'LXV.EXE "{medium_path}"', temp_path.rstrip("\\"))
+        for name in ("Lxv.exe", "Pyrn.DLL"):
+            self.assertEqual((temp / name).read_bytes(), self.original(name))
+
+    def test_medium_too_long_for_its_file_names_is_refused(self):
+        self.addCleanup(shutil.rmtree, wd.prefix() / "drive_c" / "deepmed", ignore_errors=True)
+        medium, medium_path = nested_folder("deepmed", 249)
+        shutil.copytree(wd.MEDIA / "compressed", medium, dirs_exist_ok=True)
+        run = self.launch("autorun", program=medium_path + "LAUNCH.EXE")
+        # Wine's trace cuts a text this long.
+        self.assertEqual([caption for caption, _ in run.boxes], ["Cannot Start"])
+        expected = f'The path "{medium_path}" is too long. Nothing was started.'
+        self.assertTrue(expected.startswith(run.boxes[0][1]) and len(run.boxes[0][1]) > 250,
+                        run.boxes)
+        self.assertNothingStarted(run)
+
+
+class HandOff(InstalledCopyCase):
+    def test_full_data_disk_leaves_no_cut_list(self):
+        # F: is a drive of 16 KiB: the probe fits, the list of 600 does not.
+        names = [f"module-with-a-rather-long-name-{i:03}.604" for i in range(600)]
+        self.modules_medium(*names)
+        self.register(uninstall=INSTALL + "LxvDel.Exe /u x F:\\")
+        run = self.launch(extra_env={"LXV_STANDIN_DATA_DIR": "F:\\"})
+        self.assertEqual(run.boxes, [("Check Startup", "Unable to Auto Install modules" + SUFFIX),
+                                     READY])
+        self.assertFalse((self.install / "AutoLoad.Lst").exists())
+        self.assertEqual(run.records[0]["list_file"], "none")
+
+    def test_registration_without_install_directory_is_not_properly_installed(self):
+        self.modules_medium("alpha.604")
+        # No uninstaller name, so no install directory; the current directory
+        # holds a "Lxv.Exe" that must not be taken for the installed one.
+        self.register(uninstall="Remove.exe /u")
+        current = self.work / "current"
+        current.mkdir()
+        shutil.copy(wd.MEDIA / "originals" / "Lxv.exe", current / "Lxv.Exe")
+        run = self.launch(cwd=current)
+        self.assertEqual((run.exit_code, run.boxes),
+                         (0, [("Check Startup", "Program not properly installed" + SUFFIX)]))
+        self.assertNothingStarted(run)
+        self.assertFalse((current / "AutoLoad.Lst").exists())
+
+    def test_data_directory_without_trailing_backslash_gets_the_list_inside(self):
+        self.modules_medium("alpha.604")
+        self.register(uninstall=INSTALL + 'LxvDel.Exe /u x "' + DATA.rstrip("\\") + '"')
+        run = self.launch()
+        self.assertEqual(run.records[0]["list_file"], DATA + "AutoLoad.Lst")
+        self.assertFalse((self.data.parent / "Lexivane DataAutoLoad.Lst").exists())
+
+    def test_module_name_outside_the_code_page_is_listed_by_its_alias(self):
+        self.modules_medium("alpha.604", "\u6a21\u5757.604")
+        self.register()
+        run = self.launch()
+        listed = run.records[0]["list"].split("|")
+        self.assertEqual(len(listed), 3, run.records)
+        alias = next(line for line in listed if line not in ("D:\\alpha.604", "Setup 2.0"))
+        self.assertRegex(alias, r"^D:\\[^?\\]{1,8}\.604$")
+        self.assertIn(alias[3:], run.records[0]["modules"])
+
+
+if __name__ == "__main__":
+    unittest.main()
