@@ -10,6 +10,10 @@ scripts/setup.sh
 cmake --preset host >/dev/null
 cmake --build --preset host -j"$(nproc)"
 ctest --preset host "$@"
+# ... and a few seconds of fuzzing each, with sanitizers.
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j"$(nproc)"
+ctest --preset fuzz "$@"
 
 cmake --preset release >/dev/null
 cmake --build --preset release -j"$(nproc)"

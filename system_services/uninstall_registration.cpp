@@ -1,5 +1,6 @@
 #include "uninstall_registration.h"
 
+#include "command_tokens.h"
 #include "registry.h"
 #include "text_tokens.h"
 

@@ -2,6 +2,7 @@
 #include "scratch.h"
 #include "system_services/errors.h"
 #include "system_services/paths.h"
+#include "system_services/command_tokens.h"
 #include "system_services/text_tokens.h"
 
 using namespace services;

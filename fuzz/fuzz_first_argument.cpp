@@ -1,0 +1,21 @@
+// The first-argument scan over any command line: it never reads past the
+// text, never keeps a quote, and refuses only what is over 256 characters.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "launcher/first_argument.h"
+#include "system_services/errors.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string commandLine(reinterpret_cast<const char*>(data), size);
+  try {
+    std::string argument = launcher::FirstArgument(commandLine);
+    if (argument.size() > 256 || argument.size() > commandLine.size() ||
+        argument.find('"') != std::string::npos)
+      __builtin_trap();
+  } catch (const services::ETooLongError&) {
+    if (commandLine.size() <= 256) __builtin_trap();
+  }
+  return 0;
+}
