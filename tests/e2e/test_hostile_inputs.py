@@ -103,9 +103,12 @@ class HandOff(InstalledCopyCase):
     def test_data_directory_without_trailing_backslash_gets_the_list_inside(self):
         self.modules_medium("alpha.604")
         self.register(uninstall=INSTALL + 'LxvDel.Exe /u x "' + DATA.rstrip("\\") + '"')
+        beside = self.data.parent / "Lexivane DataAutoLoad.Lst"
+        beside.unlink(missing_ok=True)
+        self.addCleanup(beside.unlink, missing_ok=True)
         run = self.launch()
         self.assertEqual(run.records[0]["list_file"], DATA + "AutoLoad.Lst")
-        self.assertFalse((self.data.parent / "Lexivane DataAutoLoad.Lst").exists())
+        self.assertFalse(beside.exists())
 
     def test_module_name_outside_the_code_page_is_listed_by_its_alias(self):
         self.modules_medium("alpha.604", "\u6a21\u5757.604")
