@@ -140,11 +140,14 @@ def _window_name(env, window):
 
 
 def _main_application_running():
-    """Whether a stand-in main application runs in this driver's prefix."""
+    """Whether a stand-in main application runs in this driver's prefix, or
+    a launcher: a program that the launcher starts is a copy of it until the
+    new program takes over the process."""
     ours = b"\0WINEPREFIX=" + os.fsencode(environment()["WINEPREFIX"]) + b"\0"
     for process in pathlib.Path("/proc").glob("[0-9]*"):
         try:
-            if b"lxv.exe" not in (process / "cmdline").read_bytes().lower():
+            command = (process / "cmdline").read_bytes().lower()
+            if b"lxv.exe" not in command and b"launch.exe" not in command:
                 continue
             if ours in b"\0" + (process / "environ").read_bytes():
                 return True
@@ -235,7 +238,7 @@ def run(program, *args, cwd=None, timeout=40, screenshot=None, extra_env=None):
                 quiet_since = None
             elif quiet_since is None:
                 quiet_since = time.monotonic()
-            elif time.monotonic() - quiet_since > 0.3:
+            elif time.monotonic() - quiet_since > 0.5:
                 break
             time.sleep(0.1)
     finally:
