@@ -3,6 +3,7 @@ wrong thing: it must now give the specified box or a clear refusal, start
 nothing it should not, and leave nothing behind."""
 
 import getpass
+import os
 import shutil
 import struct
 import unittest
@@ -72,6 +73,22 @@ class Expansion(LaunchCase):
         self.assertTrue(expected.startswith(run.boxes[0][1]) and len(run.boxes[0][1]) > 250,
                         run.boxes)
         self.assertNothingStarted(run)
+
+
+class StartUp(LaunchCase):
+    def test_clean_up_removes_a_registry_link_but_not_its_target(self):
+        product = "Software\\Microsoft\\Windows\\CurrentVersion\\Lexivane"
+        target = "Software\\LexivaneLinkTarget"
+        wd.reg_add(f"HKLM\\{target}\\Inside", "Value", "kept")
+        self.addCleanup(wd.reg_delete, f"HKLM\\{target}")
+        wd.reg_add(f"HKLM\\{product}\\Settings", "Value", "x")
+        self.addCleanup(wd.reg_delete, f"HKLM\\{product}")
+        wd.wine(os.environ["MAKE_REGISTRY_LINK"], f"{product}\\Link", target)
+        self.assertTrue(wd.reg_exists(f"HKLM\\{product}\\Link\\Inside"))  # the link works
+        self.medium("compressed", remove=["Shared.604"])
+        self.assertEqual(len(self.launch().boxes), 1)  # the medium's own advice
+        self.assertFalse(wd.reg_exists(f"HKLM\\{product}"))
+        self.assertEqual(wd.reg_value(f"HKLM\\{target}\\Inside", "Value"), "kept")
 
 
 class HandOff(InstalledCopyCase):
