@@ -4,8 +4,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ mingw-w64 wine wine32:i386 wine64 xvfb xdotool
-          mscompress imagemagick googletest python3 clang-14 libclang-rt-14-dev
-          libcap2-bin)
+          mscompress imagemagick googletest python3 clang-14 libclang-rt-14-dev)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -68,15 +68,6 @@ class Registration(InstalledCopyCase):
         self.assertEqual(run.records[0]["list_file"], INSTALL + "AutoLoad.Lst")
         self.assertEqual(self.data.read_text(), "not a folder")
 
-    def test_read_only_data_directory_sends_the_list_to_the_install_directory(self):
-        self.modules_medium("alpha.604")
-        self.register()
-        self.data.chmod(0o555)
-        self.addCleanup(self.data.chmod, 0o755)
-        run = self.launch()
-        self.assertEqual(run.records[0]["list_file"], INSTALL + "AutoLoad.Lst")
-        self.assertEqual(list(self.data.iterdir()), [])
-
     def test_ten_thousand_modules_are_all_listed(self):
         names = [f"m{i:05}.604" for i in range(10000)]
         self.modules_medium(*names)
@@ -125,16 +116,6 @@ class Medium(InstalledCopyCase):
                 run = self.launch("autorun")
                 self.assertEqual((run.exit_code, run.boxes), (0, boxes))
                 self.assertEqual(len(run.records), 0 if boxes else 1)
-
-    def test_read_only_temporary_program_stops_and_stays_as_it_was(self):
-        self.medium("compressed")
-        (self.temp / "Lxv.exe").write_bytes(b"an older setup")
-        (self.temp / "Lxv.exe").chmod(0o444)
-        run = self.launch("autorun")
-        self.assertEqual(run.boxes, [("CopyFile", f'Error opening destination file "{TEMP}\\Lxv.exe"')])
-        self.assertNothingStarted(run)
-        self.assertEqual(self.temp_names(), ["Lxv.exe"])
-        self.assertEqual((self.temp / "Lxv.exe").read_bytes(), b"an older setup")
 
     def test_odd_command_lines(self):
         self.medium("compressed")
