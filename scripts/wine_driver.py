@@ -194,9 +194,24 @@ def parse_records(text):
     return records
 
 
-def run(program, *args, cwd=None, timeout=40, screenshot=None, extra_env=None):
+# What Wine says when its desktop process did not come up in time (seen now
+# and then under QEMU): the program then cannot show any window at all.
+_NO_DESKTOP = ("The explorer process failed to start", "no driver could be loaded")
+
+
+def run(program, *args, **kwargs):
     """Runs a Windows program (a Windows path) and answers a Run. Every box is
-    read and dismissed; the run waits for the stand-in to finish too."""
+    read and dismissed; the run waits for the stand-in to finish too. A run in
+    which Wine could not give the program a desktop is made again, twice at
+    most: that is Wine failing, not the program."""
+    for _ in range(2):
+        result = _run_once(program, *args, **kwargs)
+        if not any(sign in result.trace for sign in _NO_DESKTOP):
+            return result
+    return _run_once(program, *args, **kwargs)
+
+
+def _run_once(program, *args, cwd=None, timeout=40, screenshot=None, extra_env=None):
     env = dict(environment())
     env["WINEDEBUG"] = "+msgbox"
     work = pathlib.Path(tempfile.mkdtemp(prefix="launch-run-"))
