@@ -16,8 +16,8 @@ namespace services {
 namespace {
 constexpr char kLzLibrary[] = "LZ32.DLL";
 
-// The three calls of the platform's LZ library that the expansion makes,
-// looked up in the copy that was loaded from the system directory.
+// The calls of the platform's LZ library that the expansion makes, looked up
+// in the copy that was loaded from the system directory.
 struct LzLibrary {
   UniqueModule module;
   decltype(&LZOpenFileA) open = nullptr;
@@ -60,6 +60,12 @@ long long CompressedOriginalSize(const std::string& source) {
          static_cast<long long>(header[13]) << 24;
 }
 
+// The full name that OpenFile wrote into its record.
+std::string OpenedName(const OFSTRUCT& record) {
+  return std::string(record.szPathName,
+                     strnlen(record.szPathName, OFS_MAXPATHNAME));
+}
+
 // The library's own open goes through OpenFile, whose paths end at 128
 // characters; longer paths are opened here and handed to the library.
 constexpr std::string::size_type kOpenFileLimit = OFS_MAXPATHNAME;
@@ -84,7 +90,7 @@ UniqueLz OpenSource(const LzLibrary& lz, const std::string& source,
   UniqueLz handle(lz.open(const_cast<char*>(source.c_str()), &record,
                           OF_READ | OF_SHARE_DENY_WRITE),
                   lz.closing);
-  opened.assign(record.szPathName, strnlen(record.szPathName, OFS_MAXPATHNAME));
+  opened = OpenedName(record);
   return handle;
 }
 
@@ -106,8 +112,7 @@ UniqueLz CreateDestination(const LzLibrary& lz,
   UniqueLz handle(lz.open(const_cast<char*>(destination.c_str()), &record,
                           OF_CREATE | OF_SHARE_EXCLUSIVE | OF_WRITE),
                   lz.closing);
-  std::string opened(record.szPathName,
-                     strnlen(record.szPathName, OFS_MAXPATHNAME));
+  std::string opened = OpenedName(record);
   if (handle.valid() && CompareNoCase(opened, destination) != 0) {
     handle.reset();
     DeleteFileA(opened.c_str());
