@@ -59,14 +59,20 @@ class Registration(InstalledCopyCase):
                          (1, ["Application Error"]))
         self.assertNothingStarted(run)
 
-    def test_file_where_the_data_folder_should_be(self):
+    def test_data_directory_that_takes_no_list_sends_it_to_the_install_directory(self):
         self.modules_medium("alpha.604")
-        self.register(data=False)
-        self.data.write_text("not a folder")
         self.addCleanup(self.data.unlink, missing_ok=True)
-        run = self.launch()
-        self.assertEqual(run.records[0]["list_file"], INSTALL + "AutoLoad.Lst")
-        self.assertEqual(self.data.read_text(), "not a folder")
+        for what, data in (("file where the folder should be", DATA), ("CD-ROM", "R:\\")):
+            with self.subTest(what):
+                wd.forget_installed_copy()
+                self.register(uninstall=INSTALL + f'LxvDel.Exe /u x "{data}"', data=False)
+                self.data.write_text("not a folder")
+                run = self.launch(extra_env={"LXV_STANDIN_DATA_DIR": data})
+                # The stand-in cannot copy the module there: it says so in its box.
+                self.assertEqual(([caption for caption, _ in run.boxes], run.records[0]["list_file"],
+                                  run.records[0]["list"]),
+                                 (["Lexivane"], INSTALL + "AutoLoad.Lst", "D:\\alpha.604|Setup 2.0"))
+                self.assertEqual(self.data.read_text(), "not a folder")
 
     def test_ten_thousand_modules_are_all_listed(self):
         names = [f"m{i:05}.604" for i in range(10000)]
@@ -102,7 +108,8 @@ class Medium(InstalledCopyCase):
         self.addCleanup((drive_c / "tempfile").unlink)
         (drive_c / "temp with spaces").mkdir(exist_ok=True)
         self.addCleanup(shutil.rmtree, drive_c / "temp with spaces")
-        for temp, boxes in (("C:\\no such temp", [("CopyFile", 'Error opening destination file '
+        for temp, boxes in (("R:\\", [("CopyFile", 'Error opening destination file "R:\\Lxv.exe"')]),
+                            ("C:\\no such temp", [("CopyFile", 'Error opening destination file '
                                                      '"C:\\no such temp\\Lxv.exe"')]),
                             ("C:\\tempfile", [("CopyFile", 'Error opening destination file '
                                                 "\"C:\\tempfile\\Lxv.exe\"")]),

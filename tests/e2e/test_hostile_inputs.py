@@ -2,10 +2,12 @@
 wrong thing: it must now give the specified box or a clear refusal, start
 nothing it should not, and leave nothing behind."""
 
+import contextlib
 import getpass
 import os
 import shutil
 import struct
+import subprocess
 import unittest
 
 from launch_case import LaunchCase, wd
@@ -27,15 +29,40 @@ def nested_folder(top, length):
     return path, windows
 
 
+@contextlib.contextmanager
+def held(path):
+    """Keeps path open with no sharing, as a program running from it does."""
+    holder = subprocess.Popen(["wine", os.environ["HOLD_FILE"]], stdin=subprocess.PIPE,
+                              env=wd.environment() | {"HOLD_FILE_PATH": wd.unix_to_windows(path)},
+                              stdout=subprocess.PIPE, text=True)
+    try:
+        if holder.stdout.readline().strip() != "held":
+            raise RuntimeError(f"could not hold {path}")
+        yield
+    finally:
+        holder.stdin.close()
+        holder.wait(timeout=60)
+
+
 class Expansion(LaunchCase):
     def test_occupied_temporary_name_stops_and_leaves_nothing_under_another(self):
         self.medium("compressed")
-        # An older setup's folder, or anything that cannot be replaced.
-        (self.temp / "Lxv.exe").mkdir()
-        run = self.launch("autorun")
-        self.assertEqual(run.boxes, [("CopyFile", f'Error opening destination file "{TEMP}\\Lxv.exe"')])
-        self.assertNothingStarted(run)
-        self.assertEqual(self.temp_names(), ["Lxv.exe"])
+        # An older setup's folder, or its program that it still runs.
+        for what in ("folder", "held file"):
+            with self.subTest(what):
+                wd.clear_temp_directory()
+                stale = self.temp / "Lxv.exe"
+                if what == "folder":
+                    stale.mkdir()
+                    run = self.launch("autorun")
+                else:
+                    stale.write_bytes(b"older setup")
+                    with held(stale):
+                        run = self.launch("autorun")
+                    self.assertEqual(stale.read_bytes(), b"older setup")
+                self.assertEqual(run.boxes, [("CopyFile", f'Error opening destination file "{TEMP}\\Lxv.exe"')])
+                self.assertNothingStarted(run)
+                self.assertEqual(self.temp_names(), ["Lxv.exe"])
 
     def test_header_claiming_2_gib_or_more_does_not_pass_a_cut_program(self):
         folder = self.medium("compressed")
