@@ -3,13 +3,11 @@ program under a system library's name. With Wine told to prefer such a DLL,
 as Windows does for libraries that are not on its known-DLLs list, the real
 launcher must never load it, and must still expand and start setup."""
 
-import getpass
 import shutil
 import unittest
 
-from launch_case import LaunchCase, wd
+from launch_case import LaunchCase, TEMP, wd
 
-TEMP = "C:\\users\\" + getpass.getuser() + "\\Temp"
 PLANTED = wd.RELEASE / "standin" / "planted.dll"
 APP_DEFAULTS = "HKCU\\Software\\Wine\\AppDefaults\\launch.exe"
 # Wine loads this library for a message box, as Windows loads its theme

@@ -148,12 +148,6 @@ class HandOff(InstalledCopyCase):
                                      "SetErrorMode 00000000"])
         self.assertEqual(len(run.records), 1)
 
-    def test_data_directory_that_takes_no_file_sends_the_list_to_the_install_directory(self):
-        self.modules_medium("alpha.604")
-        # R: is a drive whose file system takes no new file.
-        self.register(uninstall=INSTALL + "LxvDel.Exe /u x R:\\")
-        self.assertHandedOver(self.launch(), INSTALL + "AutoLoad.Lst", "D:\\alpha.604|Setup 2.0")
-
     def test_no_modules_deletes_an_old_list_and_still_starts_the_application(self):
         self.modules_medium("readme.txt", "Shared.604")
         self.register()

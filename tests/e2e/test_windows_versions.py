@@ -3,14 +3,12 @@ them to it: setup from a compressed medium, the advice for an incomplete one,
 the hand-off to an installed copy and the last-chance box; and the one
 difference between the families: the Administrators query on NT only."""
 
-import getpass
 import re
 import unittest
 
-from launch_case import wd
+from launch_case import TEMP, wd
 from test_installed_copy import DATA, SUFFIX, InstalledCopyCase
 
-TEMP = "C:\\users\\" + getpass.getuser() + "\\Temp"
 APP_DEFAULTS = "HKCU\\Software\\Wine\\AppDefaults\\launch.exe"
 DEBUG_KEY = "HKCU\\Software\\Wine\\Debug"
 WINDOWS_95_FAMILY = ("win95", "win98")
