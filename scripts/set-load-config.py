@@ -4,7 +4,8 @@
 Points the load-configuration directory of the 32-bit PE image EXE at the
 record named _load_config_used, whose address the linker's MAP gives. GNU ld
 (2.40) links the record but leaves the directory empty; the size written is
-the record's own first field."""
+the record's own first field. The image's checksum is computed again, as
+the linker computes it, since the header changed."""
 
 import re
 import struct
@@ -31,6 +32,18 @@ def file_offset(image, rva):
     sys.exit("set-load-config: the record lies in no section")
 
 
+def pe_checksum(image, checksum_offset):
+    """The PE checksum: the image's 16-bit words summed with their carries
+    folded in, the checksum field itself counted as zero, plus the length."""
+    data = bytes(image[:checksum_offset]) + b"\0\0\0\0" + bytes(image[checksum_offset + 4:])
+    if len(data) % 2:
+        data += b"\0"
+    total = sum(struct.unpack(f"<{len(data) // 2}H", data))
+    while total >> 16:
+        total = (total & 0xFFFF) + (total >> 16)
+    return total + len(image)
+
+
 def main(exe, link_map):
     image = bytearray(open(exe, "rb").read())
     pe = struct.unpack_from("<I", image, 0x3C)[0]
@@ -41,6 +54,7 @@ def main(exe, link_map):
     rva = record_address(open(link_map).read()) - image_base
     size = struct.unpack_from("<I", image, file_offset(image, rva))[0]
     struct.pack_into("<II", image, optional + 96 + 8 * LOAD_CONFIG_ENTRY, rva, size)
+    struct.pack_into("<I", image, optional + 64, pe_checksum(image, optional + 64))
     open(exe, "wb").write(image)
 
 

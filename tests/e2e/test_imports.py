@@ -5,6 +5,7 @@ functions that both export. Run against the release build."""
 import pathlib
 import sys
 import re
+import runpy
 import struct
 import subprocess
 import unittest
@@ -102,6 +103,17 @@ class ShippedProgram(unittest.TestCase):
         for word in ("setup", "install", "update", "patch"):
             self.assertNotIn(word.encode("utf-16-le"), data.lower())
         self.assertLess(len(data), 256 * 1024)
+
+
+
+class LinkedCode(unittest.TestCase):
+    def test_no_prebuilt_string_or_standard_exceptions(self):
+        # Each would add tens of kilobytes to a program that must stay small.
+        report = runpy.run_path(str(wd.ROOT / "scripts" / "size-report"))
+        kept = report["contributors"]((wd.RELEASE / "launch.map").read_text())
+        self.assertGreater(len(kept), 20)
+        for member in ("string-inst.o", "cow-string-inst.o", "functexcept.o", "cow-stdexcept.o"):
+            self.assertNotIn(f"libstdc++.a({member})", kept)
 
 
 if __name__ == "__main__":

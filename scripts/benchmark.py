@@ -1,0 +1,115 @@
+"""Measures the shipped launcher under Wine, paired with a program that does
+nothing but import the same DLLs, so that what Wine costs to start a program
+is measured alongside: the silent autorun stop (an installed copy is newer),
+a setup start from a compressed medium, and a hand-off of 10,000 modules.
+Prints medians of wall and CPU time; the ratio is launcher over baseline."""
+
+import os
+import resource
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+import wine_driver as wd
+
+PAIRS = int(os.environ.get("BENCHMARK_PAIRS", "20"))
+IDLE = wd.RELEASE / "standin" / "idle.exe"
+INSTALL = wd.prefix() / "drive_c" / "Program Files" / "Lexivane"
+YEAR_2005, YEAR_2010 = 1104580800, 1262347200
+
+
+def timed(*command):
+    """Wall and CPU seconds of one Wine program, and its exit code."""
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    start = time.perf_counter()
+    code = subprocess.run(["wine", *command], env=wd.environment(), stdin=subprocess.DEVNULL,
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
+    wall = time.perf_counter() - start
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+    return wall, cpu, code
+
+
+def wait_for_the_main_application(timeout=600):
+    deadline = time.monotonic() + timeout
+    while wd._main_application_running():
+        if time.monotonic() > deadline:
+            sys.exit("benchmark: the started program did not end")
+        time.sleep(0.1)
+
+
+def install_copy(stamp):
+    """An installed copy, registered as the stand-in's setup leaves it. Its
+    program is the baseline, dated stamp: started by a hand-off, it ends at
+    once and leaves the list for counting."""
+    wd.forget_installed_copy()
+    data = wd.prefix() / "drive_c" / "Lexivane Data"
+    wd.reg_import(f"[HKEY_CURRENT_USER\\{wd.UNINSTALL_KEY}]\n"
+                  '"DisplayName"="Lexivane 9.1"\n'
+                  '"UninstallString"="C:\\\\Program Files\\\\Lexivane\\\\LxvDel.Exe /u x '
+                  '\\"C:\\\\Lexivane Data\\\\\\""\n')
+    INSTALL.mkdir(parents=True)
+    data.mkdir(parents=True)
+    shutil.copy(IDLE, INSTALL / "Lxv.exe")
+    os.utime(INSTALL / "Lxv.exe", (stamp, stamp))
+
+
+def pairs(prepare, expected_exit=0):
+    """Medians over PAIRS runs of the launcher and of the baseline, in turn."""
+    launcher, baseline = [], []
+    for _ in range(PAIRS):
+        prepare()
+        wall, cpu, code = timed("D:\\LAUNCH.EXE", "autorun")
+        if code != expected_exit:
+            sys.exit(f"benchmark: the launcher ended with {code}")
+        launcher.append((wall, cpu))
+        wait_for_the_main_application()
+        baseline.append(timed(wd.unix_to_windows(IDLE))[:2])
+    return [tuple(statistics.median(run[i] for run in runs) for i in (0, 1))
+            for runs in (launcher, baseline)]
+
+
+def row(what, launcher, baseline):
+    print(f"{what:<28} {launcher[0]:7.3f} s {launcher[1]:7.3f} s   "
+          f"{baseline[0]:7.3f} s {baseline[1]:7.3f} s   {launcher[0] / baseline[0]:5.2f}")
+
+
+def main():
+    work = tempfile.mkdtemp(prefix="launch-benchmark-")
+    medium = os.path.join(work, "medium")
+    shutil.copytree(wd.MEDIA / "compressed", medium)
+    os.utime(os.path.join(medium, "Lxv.Ex_"), (YEAR_2005, YEAR_2005))
+    wd.map_drive("d", medium)
+
+    print(f"launch.exe: {(wd.RELEASE / 'launch.exe').stat().st_size:,} bytes; "
+          f"medians of {PAIRS} pairs under a persistent wineserver")
+    print(f"{'':<28} {'launcher: wall':>9} {'cpu':>9}   {'baseline: wall':>9} {'cpu':>9}   ratio")
+    install_copy(YEAR_2010)
+    row("silent autorun stop", *pairs(lambda: None))
+
+    def fresh_machine():
+        wd.forget_installed_copy()
+        wd.clear_temp_directory()
+    row("setup start (expands, starts)", *pairs(fresh_machine))
+
+    modules = os.path.join(work, "modules")
+    os.mkdir(modules)
+    shutil.copy(wd.MEDIA / "compressed" / "LAUNCH.EXE", modules)
+    for i in range(10000):
+        with open(os.path.join(modules, f"m{i:05}.604"), "w") as module:
+            module.write("module\r\n")
+    wd.map_drive("d", modules)
+    install_copy(YEAR_2010)
+    wall, cpu, code = timed("D:\\LAUNCH.EXE")
+    wait_for_the_main_application()
+    listed = (wd.prefix() / "drive_c" / "Lexivane Data" / "AutoLoad.Lst").read_text().count("\n")
+    print(f"hand-off of 10,000 modules: {wall:.3f} s wall, {cpu:.3f} s cpu, "
+          f"{listed} lines listed, exit code {code}")
+    shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()

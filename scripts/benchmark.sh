@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the release and measures the launcher under Wine against a program
+# that does nothing (scripts/benchmark.py), in a Wine prefix of its own.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+cmake --preset release >/dev/null
+cmake --build --preset release -j"$(nproc)" >/dev/null
+
+export LAUNCH_WINEPREFIX=$PWD/build/benchmark-prefix
+export LAUNCH_DISPLAY=${LAUNCH_DISPLAY:-:86}
+source scripts/wine-env.sh
+launch_ensure_display
+launch_ensure_prefix
+trap launch_stop_wine EXIT
+
+python3 scripts/benchmark.py
