@@ -87,9 +87,11 @@ class Medium:
 
     def __init__(self, root):
         self.root = root
-        marker = find(find(find(root, "lxv") or root, "win32") or root, "lxv.ex_")
-        self.nested = marker is not None and marker.parent != root and marker.is_file()
-        self.files = marker.parent if self.nested else root
+        lxv = find(root, "lxv")
+        win32 = lxv and find(lxv, "win32")
+        marker = win32 and find(win32, "lxv.ex_")
+        self.nested = bool(marker and marker.is_file())
+        self.files = win32 if self.nested else root
         self.windows_dir = "D:\\lxv\\win32\\" if self.nested else "D:\\"
         self.program = self.file("Lxv.Exe") or self.file("Lxv.Ex_")
         self.library = self.file("Pyrn.Dll") or self.file("Pyrn.Dl_")
@@ -208,19 +210,23 @@ def promise_kept(medium, rows):
             return [f"setup was started with {record['command_line']}, "
                     f"not with the medium directory {medium.windows_dir}"]
         if medium.program.name.lower().endswith("_"):
-            for name, expanded in (("Lxv.exe", medium.program.name), ("Pyrn.DLL", medium.library.name)):
-                if fresh["temp"].get(name) != medium.expanded.get(expanded):
-                    return [f"the setup program's {name} is not {expanded} expanded byte for byte"]
+            for name, entry in (("Lxv.exe", medium.program), ("Pyrn.DLL", medium.library)):
+                source = entry.name if entry else "its compressed file"
+                if fresh["temp"].get(name) != medium.expanded.get(source):
+                    return [f"the setup program's {name} is not {source} expanded byte for byte"]
         elif not record["command_line"].upper().startswith(medium.windows_dir + "LXV.EXE"):
             return [f"setup was not started from the medium: {record['command_line']}"]
         return []
-    wanted = "|".join(medium.windows_dir + m for m in medium.modules()) + "|Setup 2.0"
+    wanted = [medium.windows_dir + name for name in medium.modules()]
+    if not wanted:
+        return ["the medium carries no module (a name with 604 or 304 that the launcher hands over)"]
     reasons = []
     for row in rows[1:3]:
-        lists = [r.get("list", "none") for r in row["run"].records]
-        got = "|".join(sorted(lists[0].split("|")[:-1], key=str.lower)) + "|Setup 2.0" if lists else "none"
-        if got != wanted:
-            reasons.append(f"machine {row['name']}: handed over {got}, expected {wanted}")
+        handed = [sorted(r["list"].split("|")[:-1], key=str.lower)
+                  for r in row["run"].records if "list" in r]
+        if handed != [wanted]:
+            reasons.append(f"machine {row['name']}: handed over {handed or 'nothing'}, "
+                           f"expected {wanted}")
     return reasons
 
 
