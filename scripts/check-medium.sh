@@ -31,10 +31,17 @@ cleanup() {
 trap cleanup EXIT
 launch_ensure_display
 
-# The fresh prefix that every check copies, made once (and ended before it is
-# copied).
+# The fresh prefix that every check copies: made once, its server ended so
+# that its registry is on disk, and copied under a lock so that no other check
+# copies it half made.
 template=$root/build/medium-check-prefix
-(WINEPREFIX=$template; launch_ensure_prefix; wineserver -k || true) >/dev/null 2>&1
-cp -a "$template" "$WINEPREFIX"
+(
+  flock 9
+  if [ ! -f "$template/.launch-ready" ]; then
+    (WINEPREFIX=$template; launch_ensure_prefix; wineserver -k; wineserver -w) \
+      >/dev/null 2>&1 || true
+  fi
+  cp -a "$template" "$WINEPREFIX"
+) 9>"$template.copy-lock"
 launch_ensure_prefix
 python3 "$scripts/check_medium.py" "$@"
