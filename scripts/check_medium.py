@@ -219,7 +219,8 @@ def promise_kept(medium, rows):
         return []
     wanted = [medium.windows_dir + name for name in medium.modules()]
     if not wanted:
-        return ["the medium carries no module (a name with 604 or 304 that the launcher hands over)"]
+        return ["the medium carries no module "
+                "(a name with 604 or 304 that the launcher hands over)"]
     reasons = []
     for row in rows[1:3]:
         handed = [sorted(r["list"].split("|")[:-1], key=str.lower)

@@ -11,6 +11,7 @@ import tempfile
 import wine_driver as wd
 
 SHOTS = wd.ROOT / "build" / "demo"
+KIT = wd.ROOT / "scripts"
 UNINSTALL = "HKCU\\" + wd.UNINSTALL_KEY
 DRIVE_C = None
 
@@ -138,13 +139,13 @@ def main():
 
         heading("6. Before pressing: the publisher's kit makes an image and checks it")
         image = SHOTS / "lexivane.iso"
-        kit(wd.ROOT / "scripts" / "make-medium.sh", "--label", "LEXIVANE", publisher_files(work), image)
-        kit(wd.ROOT / "scripts" / "check-medium.sh", image, SHOTS / "check-good")
+        kit(KIT / "make-medium.sh", "--label", "LEXIVANE", publisher_files(work), image)
+        kit(KIT / "check-medium.sh", image, SHOTS / "check-good")
 
         heading("7. ... and a medium whose compressed program was cut short in copying")
         broken = medium_copy(work, "compressed")
         os.truncate(broken / "Lxv.Ex_", 20000)
-        kit(wd.ROOT / "scripts" / "check-medium.sh", broken, SHOTS / "check-broken")
+        kit(KIT / "check-medium.sh", broken, SHOTS / "check-broken")
     finally:
         shutil.rmtree(work, ignore_errors=True)
     return 0
