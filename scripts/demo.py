@@ -1,14 +1,17 @@
 """Tells the story of a publisher's media meeting a customer's machine, a few
 lines a run: the boxes shown, what was started where, and what was written."""
 
+import os
 import pathlib
 import shutil
+import subprocess
 import sys
 import tempfile
 
 import wine_driver as wd
 
 SHOTS = wd.ROOT / "build" / "demo"
+KIT = wd.ROOT / "scripts"
 UNINSTALL = "HKCU\\" + wd.UNINSTALL_KEY
 DRIVE_C = None
 
@@ -69,6 +72,25 @@ def modules_medium(work):
     return folder
 
 
+def publisher_files(work):
+    """What a publisher hands to make-medium.sh for a full medium."""
+    folder = work / "publisher"
+    folder.mkdir()
+    shutil.copy(wd.MEDIA / "originals" / "Lxv.exe", folder / "Lxv.Exe")
+    shutil.copy(wd.MEDIA / "originals" / "Pyrn.DLL", folder / "Pyrn.DLL")
+    for name in ("Prelude.Msg", "Shared.604", "DialEn.604", "Grammar.604"):
+        (folder / name).write_bytes(f"Lexivane {name}\r\n".encode())
+    return folder
+
+
+def kit(*command):
+    """Runs a script of the publisher's kit; its output goes to the screen."""
+    shown = [str(c.relative_to(wd.ROOT)) if wd.ROOT in getattr(c, "parents", ()) else str(c)
+             for c in command]
+    print(f"  run       {' '.join(shown)}", flush=True)
+    print(f"  exit code {subprocess.run([str(c) for c in command], cwd=wd.ROOT).returncode}")
+
+
 def run(command, *args, screenshot=None):
     print(f"  run       {command} {' '.join(args)}".rstrip())
     shot = SHOTS / screenshot if screenshot else None
@@ -114,6 +136,16 @@ def main():
         wd.forget_installed_copy()
         wd.map_drive("d", medium_copy(work, "plain", ["Shared.604", "Prelude.Msg"]))
         run("D:\\LAUNCH.EXE", screenshot="missing-files.png")
+
+        heading("6. Before pressing: the publisher's kit makes an image and checks it")
+        image = SHOTS / "lexivane.iso"
+        kit(KIT / "make-medium.sh", "--label", "LEXIVANE", publisher_files(work), image)
+        kit(KIT / "check-medium.sh", image, SHOTS / "check-good")
+
+        heading("7. ... and a medium whose compressed program was cut short in copying")
+        broken = medium_copy(work, "compressed")
+        os.truncate(broken / "Lxv.Ex_", 20000)
+        kit(KIT / "check-medium.sh", broken, SHOTS / "check-broken")
     finally:
         shutil.rmtree(work, ignore_errors=True)
     return 0

@@ -9,7 +9,8 @@ cmake --preset release >/dev/null
 cmake --build --preset release -j"$(nproc)" >/dev/null
 
 export LAUNCH_WINEPREFIX=$PWD/build/demo-prefix
-export LAUNCH_DISPLAY=:88
+# Its own display unless told another (another session may use :88).
+export LAUNCH_DISPLAY=${LAUNCH_DISPLAY:-:88}
 source scripts/wine-env.sh
 launch_stop_wine
 rm -rf "$WINEPREFIX"

@@ -1,50 +1,25 @@
 #!/usr/bin/env bash
 # make-media.sh OUT LAUNCH.EXE LXV.EXE PYRN.DLL
-# Lays out the sample media under OUT: compressed, plain and nested.
+# Lays out the sample media under OUT with make-medium.sh, as a publisher
+# would: compressed, plain and nested, and the originals to compare against.
 set -euo pipefail
 out=$1 launch=$2 lxv=$3 pyrn=$4
+kit=$(dirname "$0")/make-medium.sh
 
-# Compresses SRC into DEST with the platform's SZDD format.
-compress() {
-  local work
-  work=$(mktemp -d)
-  cp "$1" "$work/file"
-  mscompress "$work/file" >/dev/null
-  mv "$work/file_" "$2"
-  rm -rf "$work"
-}
+# The publisher's files of a full medium.
+input=$(mktemp -d)
+trap 'rm -rf "$input"' EXIT
+cp "$lxv" "$input/Lxv.Exe"
+cp "$pyrn" "$input/Pyrn.DLL"
+printf 'Lexivane welcome message\r\n' >"$input/Prelude.Msg"
+printf 'Lexivane shared content module\r\n' >"$input/Shared.604"
+printf 'Lexivane dialect module\r\n' >"$input/DialEn.604"
 
-# Files that every complete medium carries beside the program and library.
-common_files() {
-  printf 'Lexivane welcome message\r\n' >"$1/Prelude.Msg"
-  printf 'Lexivane shared content module\r\n' >"$1/Shared.604"
-  printf 'Lexivane dialect module\r\n' >"$1/DialEn.604"
-}
-
-autorun() {
-  cp "$launch" "$1/LAUNCH.EXE"
-  printf '[autorun]\r\nopen=LAUNCH.EXE autorun\r\n' >"$1/autorun.inf"
-}
-
-rm -rf "$out"
-mkdir -p "$out/compressed" "$out/plain" "$out/nested/lxv/win32"
-
-autorun "$out/compressed"
-compress "$lxv" "$out/compressed/Lxv.Ex_"
-compress "$pyrn" "$out/compressed/Pyrn.Dl_"
-common_files "$out/compressed"
-
-autorun "$out/plain"
-cp "$lxv" "$out/plain/Lxv.Exe"
-cp "$pyrn" "$out/plain/Pyrn.Dll"
-common_files "$out/plain"
-
-autorun "$out/nested"
-compress "$lxv" "$out/nested/lxv/win32/lxv.ex_"
-compress "$pyrn" "$out/nested/lxv/win32/Pyrn.Dl_"
-common_files "$out/nested/lxv/win32"
-
-# The originals, to compare expanded files against.
+# OUT is the build step's working directory: empty it, keep it.
+rm -rf "${out:?}"/{compressed,plain,nested,originals}
 mkdir -p "$out/originals"
+"$kit" --launcher "$launch" "$input" "$out/compressed" >/dev/null
+"$kit" --launcher "$launch" --plain "$input" "$out/plain" >/dev/null
+"$kit" --launcher "$launch" --nested "$input" "$out/nested" >/dev/null
 cp "$lxv" "$out/originals/Lxv.exe"
 cp "$pyrn" "$out/originals/Pyrn.DLL"

@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake make g++ mingw-w64 wine wine32:i386 wine64 xvfb xdotool
-          mscompress imagemagick googletest python3 clang-14 libclang-rt-14-dev)
+          mscompress imagemagick xorriso googletest python3 clang-14
+          libclang-rt-14-dev)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

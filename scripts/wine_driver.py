@@ -211,7 +211,10 @@ def run(program, *args, **kwargs):
     return _run_once(program, *args, **kwargs)
 
 
-def _run_once(program, *args, cwd=None, timeout=40, screenshot=None, extra_env=None):
+def _run_once(program, *args, cwd=None, timeout=40, screenshot=None, extra_env=None,
+              box_shots=None):
+    """screenshot: a file for the screen as the first box shows; box_shots: a
+    folder for a picture of every box, cropped to it (box-1.png, ...)."""
     env = dict(environment())
     env["WINEDEBUG"] = "+msgbox"
     work = pathlib.Path(tempfile.mkdtemp(prefix="launch-run-"))
@@ -242,6 +245,11 @@ def _run_once(program, *args, cwd=None, timeout=40, screenshot=None, extra_env=N
                     if screenshot and len(boxes) == 1:
                         time.sleep(0.3)
                         subprocess.run(["import", "-window", "root", str(screenshot)],
+                                       env=env, check=False)
+                    if box_shots:
+                        time.sleep(0.3)
+                        shot = pathlib.Path(box_shots) / f"box-{len(boxes)}.png"
+                        subprocess.run(["import", "-window", window, str(shot)],
                                        env=env, check=False)
                     handled[window] = 0.0
                 if now - handled[window] > 0.5:

@@ -1,0 +1,330 @@
+"""check_medium.py [--version V] MEDIUM [REPORT_DIR]
+
+Checks a Lexivane medium (a folder, or an .iso read with xorriso) before it is
+pressed: first its files (autorun.inf, the files that the launcher probes, the
+compressed files and the file dates), then what its LAUNCH.EXE does, started
+as autorun starts it from CD-ROM drive D:, on five simulated customer
+machines. Runs under scripts/check-medium.sh, which gives it a throw-away Wine
+prefix. Exit 0 when the medium keeps its kind's promise, 1 with the reasons
+otherwise, 2 for a usage error."""
+
+import argparse
+import getpass
+import os
+import pathlib
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+import wine_driver as wd
+
+SZDD_MAGIC = b"SZDD\x88\xf0\x27\x33"
+# A file without a DOS date counts as missing for the launcher: the earliest
+# date that is 1980 in every time zone.
+EARLIEST = 315619200
+DAY = 86400
+INSTALL = "C:\\Program Files\\Lexivane\\"
+DATA = "C:\\Lexivane Data\\"
+STANDIN = wd.RELEASE / "standin"
+TEMP = "C:\\users\\" + getpass.getuser() + "\\Temp\\"
+
+
+class Usage(Exception):
+    pass
+
+
+def szdd_expand(data):
+    """Expands an SZDD file (LZSS, method 'A') as the platform's LZ library
+    does; raises ValueError saying what is wrong with it."""
+    if len(data) < 14 or data[:8] != SZDD_MAGIC:
+        raise ValueError("no SZDD header (magic SZDD 88 F0 27 33)")
+    if data[8:9] != b"A":
+        raise ValueError(f"compression method {data[8:9]!r}, the launcher knows only 'A'")
+    size = struct.unpack("<I", data[10:14])[0]
+    window, pos, out, i = bytearray(b" " * 4096), 4096 - 16, bytearray(), 14
+
+    def put(byte):
+        nonlocal pos
+        window[pos], pos = byte, (pos + 1) & 0xFFF
+        out.append(byte)
+
+    # Each flag byte says, bit by bit from the lowest, whether a literal byte
+    # or a two-byte reference (12-bit window position, length - 3) follows.
+    while i < len(data) and len(out) < size:
+        flags, i = data[i], i + 1
+        for bit in range(8):
+            if i >= len(data):
+                break
+            if flags >> bit & 1:
+                put(data[i])
+                i += 1
+            elif i + 1 < len(data):
+                start = data[i] | (data[i + 1] & 0xF0) << 4
+                for k in range((data[i + 1] & 0x0F) + 3):
+                    put(window[(start + k) & 0xFFF])
+                i += 2
+            else:
+                i = len(data)
+    if len(out) < size:
+        raise ValueError(f"expands to {len(out)} of the {size} bytes its header announces "
+                         "(the file is cut short or damaged)")
+    return bytes(out[:size])
+
+
+def find(folder, name):
+    """The entry of folder named name without regard to case, as Windows finds it."""
+    if folder.is_dir():
+        for entry in folder.iterdir():
+            if entry.name.lower() == name.lower():
+                return entry
+    return None
+
+
+class Medium:
+    """The medium's files, seen as the launcher sees them."""
+
+    def __init__(self, root):
+        self.root = root
+        lxv = find(root, "lxv")
+        win32 = lxv and find(lxv, "win32")
+        marker = win32 and find(win32, "lxv.ex_")
+        self.nested = bool(marker and marker.is_file())
+        self.files = win32 if self.nested else root
+        self.windows_dir = "D:\\lxv\\win32\\" if self.nested else "D:\\"
+        self.program = self.file("Lxv.Exe") or self.file("Lxv.Ex_")
+        self.library = self.file("Pyrn.Dll") or self.file("Pyrn.Dl_")
+        self.full = bool(self.program or self.library or self.file("Prelude.Msg"))
+        self.problems, self.expanded = [], {}
+
+    def file(self, name):
+        entry = find(self.files, name)
+        return entry if entry and entry.is_file() else None
+
+    def autorun_command(self):
+        """The program and arguments that autorun.inf opens, or None."""
+        inf = find(self.root, "autorun.inf")
+        if not inf:
+            self.problems.append("autorun.inf is missing: the medium does not start by itself")
+            return None
+        for line in inf.read_text(errors="replace").splitlines():
+            key, _, value = line.partition("=")
+            if key.strip().lower() == "open" and value.split():
+                program, *args = value.split()
+                if find(self.root, program.replace("\\", "/").split("/")[-1]):
+                    return ["D:\\" + program, *args]
+                self.problems.append(f"autorun.inf opens {program}, which is not on the medium")
+                return None
+        self.problems.append("autorun.inf names no program (no open= line)")
+        return None
+
+    def lint(self):
+        command = self.autorun_command()
+        if self.full:
+            self.lint_probe_files()
+        for entry in (self.program, self.library):
+            if entry and entry.name.endswith("_"):
+                try:
+                    self.expanded[entry.name] = szdd_expand(entry.read_bytes())
+                except ValueError as error:
+                    self.problems.append(f"{self.rel(entry)} does not expand: {error}")
+        for entry in sorted(self.root.rglob("*")):
+            if entry.is_file() and entry.stat().st_mtime < EARLIEST:
+                self.problems.append(f"{self.rel(entry)} is dated before 1980: "
+                                     "the launcher counts it as missing; give it a later date")
+        return command
+
+    def lint_probe_files(self):
+        for names in (("Lxv.Ex_", "Lxv.Exe"), ("Pyrn.Dl_", "Pyrn.Dll"),
+                      ("Prelude.Msg",), ("Shared.604",)):
+            if not any(self.file(name) for name in names):
+                self.problems.append(f"probe file {' or '.join(names)} is missing in "
+                                     f"{self.windows_dir}: the launcher says the install "
+                                     "files are missing")
+        if not any(e.name.lower().startswith("dial") for e in self.files.iterdir()):
+            self.problems.append(f"no Dial* entry in {self.windows_dir}: the launcher "
+                                 "says the install files are missing")
+
+    def rel(self, entry):
+        return str(entry.relative_to(self.root))
+
+    def modules(self):
+        """The names that the launcher hands over (its selection rules)."""
+        def selected(name):
+            low = name.lower()
+            return not (name.startswith(".") or ("604" not in name and "304" not in name)
+                        or low in ("prelude.604", "earlyen.604")
+                        or low.startswith("shared") or low.startswith("dial"))
+        return sorted((e.name for e in self.files.iterdir() if selected(e.name)), key=str.lower)
+
+    def reference_time(self):
+        return (self.program or self.files).stat().st_mtime
+
+
+def install_copy(version, stamp, program=True):
+    """A simulated installed copy: its uninstall registration and, unless
+    program is false, the stand-in main application dated stamp."""
+    uninstall = f'{INSTALL}LxvDel.Exe /u x "{DATA}"'.replace("\\", "\\\\").replace('"', '\\"')
+    wd.reg_import(f"[HKEY_CURRENT_USER\\{wd.UNINSTALL_KEY}]\n"
+                  f"\"DisplayName\"=\"Lexivane {version}\"\n\"UninstallString\"=\"{uninstall}\"\n")
+    install = wd.prefix() / "drive_c" / "Program Files" / "Lexivane"
+    install.mkdir(parents=True, exist_ok=True)
+    (wd.prefix() / "drive_c" / "Lexivane Data").mkdir(parents=True, exist_ok=True)
+    if program:
+        shutil.copy(STANDIN / "lxv.exe", install / "Lxv.Exe")
+        shutil.copy(STANDIN / "pyrn.dll", install / "Pyrn.DLL")
+        os.utime(install / "Lxv.Exe", (stamp, stamp))
+
+
+def machines(medium, version):
+    """The five customer machines: a name and how to prepare each."""
+    ref = medium.reference_time()
+    return [
+        ("1 fresh machine", lambda: None),
+        (f"2 installed {version}, newer program", lambda: install_copy(version, ref + DAY)),
+        (f"3 installed {version}, older program", lambda: install_copy(version, ref - DAY)),
+        ("4 installed 7.05, too old for modules", lambda: install_copy("7.05", ref - DAY)),
+        (f"5 installed {version}, program file gone",
+         lambda: install_copy(version, ref, program=False)),
+    ]
+
+
+def run_machine(name, prepare, command, shots):
+    wd.forget_installed_copy()
+    wd.clear_temp_directory()
+    prepare()
+    run = wd.run(*command, box_shots=shots)
+    temp = {p.name: p.read_bytes() for p in sorted(wd.temp_directory().iterdir()) if p.is_file()}
+    return {"name": name, "run": run, "temp": temp, "shots": shots}
+
+
+def promise_kept(medium, rows):
+    """Why the medium breaks its kind's promise; empty when it keeps it."""
+    if medium.full:
+        fresh = rows[0]
+        if not fresh["run"].records:
+            return ["on a fresh machine the launcher started no setup"]
+        record = fresh["run"].records[0]
+        if not record["command_line"].endswith(f'"{medium.windows_dir}"'):
+            return [f"setup was started with {record['command_line']}, "
+                    f"not with the medium directory {medium.windows_dir}"]
+        if medium.program.name.lower().endswith("_"):
+            for name, entry in (("Lxv.exe", medium.program), ("Pyrn.DLL", medium.library)):
+                source = entry.name if entry else "its compressed file"
+                if fresh["temp"].get(name) != medium.expanded.get(source):
+                    return [f"the setup program's {name} is not {source} expanded byte for byte"]
+        elif not record["command_line"].upper().startswith(medium.windows_dir + "LXV.EXE"):
+            return [f"setup was not started from the medium: {record['command_line']}"]
+        return []
+    wanted = [medium.windows_dir + name for name in medium.modules()]
+    if not wanted:
+        return ["the medium carries no module "
+                "(a name with 604 or 304 that the launcher hands over)"]
+    reasons = []
+    for row in rows[1:3]:
+        handed = [sorted(r["list"].split("|")[:-1], key=str.lower)
+                  for r in row["run"].records if "list" in r]
+        if handed != [wanted]:
+            reasons.append(f"machine {row['name']}: handed over {handed or 'nothing'}, "
+                           f"expected {wanted}")
+    return reasons
+
+
+def cell(items):
+    return "<br>".join(items).replace("|", "\\|").replace("\n", " / ") or "none"
+
+
+def table(rows, links=False):
+    """One Markdown row per machine; with links, each box carries its picture."""
+    lines = ["| Machine | Boxes | Started | Files written |", "|---|---|---|---|"]
+    for row in rows:
+        run = row["run"]
+        boxes = []
+        for n, (caption, text) in enumerate(run.boxes, 1):
+            shot = row["shots"] / f"box-{n}.png"
+            picture = f" ![box {n}]({shot_name(row, shot)})" if links and shot.exists() else ""
+            boxes.append(f"[{caption}] {text}{picture}")
+        started = [f"{r['command_line']} in {r['directory']}" for r in run.records]
+        written = [f"{TEMP}{name} ({len(data)} bytes)" for name, data in row["temp"].items()]
+        written += [f"{r['list_file']}: {r['list']}" for r in run.records
+                    if r.get("list_file", "none") != "none"]
+        lines.append("| " + " | ".join(cell(x) for x in
+                                         ([row["name"]], boxes, started, written)) + " |")
+    return "\n".join(lines)
+
+
+def shot_name(row, shot):
+    return f"machine-{row['name'][0]}-{shot.name}"
+
+
+def write_report(folder, medium_path, kind, rows, reasons):
+    folder.mkdir(parents=True, exist_ok=True)
+    for row in rows:
+        for shot in row["shots"].glob("*.png"):
+            shutil.copy(shot, folder / shot_name(row, shot))
+    text = [f"# {medium_path.name}: a {kind} medium", "", table(rows, links=True), ""]
+    text += [f"- problem: {r}" for r in reasons] or ["The medium keeps its promise."]
+    (folder / "report.md").write_text("\n".join(text) + "\n")
+
+
+def parse_args(argv):
+    parser = argparse.ArgumentParser(prog="check-medium.sh", description=__doc__.split("\n\n")[1])
+    parser.add_argument("--version", default="9.1",
+                        help="version of the simulated installed copies (default 9.1)")
+    parser.add_argument("medium", type=pathlib.Path, help="a medium folder or an .iso image")
+    parser.add_argument("report_dir", type=pathlib.Path, nargs="?",
+                        help="where to write report.md and a PNG of every box")
+    return parser.parse_args(argv)
+
+
+def open_medium(path, work):
+    if path.suffix.lower() == ".iso" and path.is_file():
+        folder = work / "medium"
+        done = subprocess.run(["xorriso", "-osirrox", "on", "-indev", str(path),
+                               "-extract", "/", str(folder)], capture_output=True, text=True)
+        if done.returncode != 0:
+            raise Usage(f"xorriso cannot read {path}: {done.stderr.strip().splitlines()[-1:]}")
+        return folder
+    if not path.is_dir():
+        raise Usage(f"{path} is neither a folder nor an .iso image")
+    return path
+
+
+def main(argv):
+    try:
+        args = parse_args(argv)
+    except SystemExit as exit_:
+        return 0 if exit_.code == 0 else 2
+    work = pathlib.Path(tempfile.mkdtemp(prefix="check-medium-"))
+    try:
+        try:
+            medium = Medium(open_medium(args.medium.resolve(), work).resolve())
+        except Usage as error:
+            print(f"check-medium.sh: {error}", file=sys.stderr)
+            return 2
+        kind = "full" if medium.full else "modules-only"
+        print(f"{args.medium}: a {kind} medium{', nested' if medium.nested else ''}")
+        command = medium.lint()
+        rows = []
+        if command:
+            wd.map_drive("d", medium.root)
+            for name, prepare in machines(medium, args.version):
+                shots = work / f"machine-{name[0]}"
+                shots.mkdir()
+                rows.append(run_machine(name, prepare, command, shots))
+            print(table(rows))
+        reasons = medium.problems + (promise_kept(medium, rows) if rows else [])
+        if args.report_dir:
+            write_report(args.report_dir, args.medium, kind, rows, reasons)
+        for reason in reasons:
+            print(f"problem: {reason}")
+        print("the medium keeps its promise" if not reasons else "the medium is not ready")
+        return 1 if reasons else 0
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
