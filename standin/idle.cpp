@@ -4,10 +4,9 @@
 
 namespace {
 // Referenced, never called: the imports stay.
-FARPROC const volatile kImports[] = {
-    reinterpret_cast<FARPROC>(&MessageBoxA),
-    reinterpret_cast<FARPROC>(&RegCloseKey),
-    reinterpret_cast<FARPROC>(&GetVersion)};
+FARPROC const volatile kImports[] = {reinterpret_cast<FARPROC>(&MessageBoxA),
+                                     reinterpret_cast<FARPROC>(&RegCloseKey),
+                                     reinterpret_cast<FARPROC>(&GetVersion)};
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

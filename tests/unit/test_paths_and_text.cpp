@@ -1,8 +1,8 @@
 // Path texts, safe names and command-line tokens.
 #include "scratch.h"
+#include "system_services/command_tokens.h"
 #include "system_services/errors.h"
 #include "system_services/paths.h"
-#include "system_services/command_tokens.h"
 #include "system_services/text_tokens.h"
 
 using namespace services;
