@@ -17,7 +17,6 @@ import wine_driver as wd
 
 PAIRS = int(os.environ.get("BENCHMARK_PAIRS", "20"))
 IDLE = wd.RELEASE / "standin" / "idle.exe"
-INSTALL = wd.prefix() / "drive_c" / "Program Files" / "Lexivane"
 YEAR_2005, YEAR_2010 = 1104580800, 1262347200
 
 
@@ -42,28 +41,19 @@ def wait_for_the_main_application(timeout=600):
 
 
 def install_copy(stamp):
-    """An installed copy, registered as the stand-in's setup leaves it. Its
-    program is the baseline, dated stamp: started by a hand-off, it ends at
-    once and leaves the list for counting."""
+    """An installed copy whose program is the baseline, dated stamp: started
+    by a hand-off, it ends at once and leaves the list for counting."""
     wd.forget_installed_copy()
-    data = wd.prefix() / "drive_c" / "Lexivane Data"
-    wd.reg_import(f"[HKEY_CURRENT_USER\\{wd.UNINSTALL_KEY}]\n"
-                  '"DisplayName"="Lexivane 9.1"\n'
-                  '"UninstallString"="C:\\\\Program Files\\\\Lexivane\\\\LxvDel.Exe /u x '
-                  '\\"C:\\\\Lexivane Data\\\\\\""\n')
-    INSTALL.mkdir(parents=True)
-    data.mkdir(parents=True)
-    shutil.copy(IDLE, INSTALL / "Lxv.exe")
-    os.utime(INSTALL / "Lxv.exe", (stamp, stamp))
+    wd.install_copy("9.1", IDLE, stamp)
 
 
-def pairs(prepare, expected_exit=0):
+def pairs(prepare):
     """Medians over PAIRS runs of the launcher and of the baseline, in turn."""
     launcher, baseline = [], []
     for _ in range(PAIRS):
         prepare()
         wall, cpu, code = timed("D:\\LAUNCH.EXE", "autorun")
-        if code != expected_exit:
+        if code != 0:
             sys.exit(f"benchmark: the launcher ended with {code}")
         launcher.append((wall, cpu))
         wait_for_the_main_application()

@@ -10,7 +10,6 @@ otherwise, 2 for a usage error."""
 
 import argparse
 import getpass
-import os
 import pathlib
 import shutil
 import struct
@@ -25,8 +24,6 @@ SZDD_MAGIC = b"SZDD\x88\xf0\x27\x33"
 # date that is 1980 in every time zone.
 EARLIEST = 315619200
 DAY = 86400
-INSTALL = "C:\\Program Files\\Lexivane\\"
-DATA = "C:\\Lexivane Data\\"
 STANDIN = wd.RELEASE / "standin"
 TEMP = "C:\\users\\" + getpass.getuser() + "\\Temp\\"
 
@@ -163,18 +160,9 @@ class Medium:
 
 
 def install_copy(version, stamp, program=True):
-    """A simulated installed copy: its uninstall registration and, unless
-    program is false, the stand-in main application dated stamp."""
-    uninstall = f'{INSTALL}LxvDel.Exe /u x "{DATA}"'.replace("\\", "\\\\").replace('"', '\\"')
-    wd.reg_import(f"[HKEY_CURRENT_USER\\{wd.UNINSTALL_KEY}]\n"
-                  f"\"DisplayName\"=\"Lexivane {version}\"\n\"UninstallString\"=\"{uninstall}\"\n")
-    install = wd.prefix() / "drive_c" / "Program Files" / "Lexivane"
-    install.mkdir(parents=True, exist_ok=True)
-    (wd.prefix() / "drive_c" / "Lexivane Data").mkdir(parents=True, exist_ok=True)
-    if program:
-        shutil.copy(STANDIN / "lxv.exe", install / "Lxv.Exe")
-        shutil.copy(STANDIN / "pyrn.dll", install / "Pyrn.DLL")
-        os.utime(install / "Lxv.Exe", (stamp, stamp))
+    """A simulated installed copy: the stand-in main application dated stamp,
+    or no program file at all."""
+    wd.install_copy(version, STANDIN / "lxv.exe" if program else None, stamp)
 
 
 def machines(medium, version):

@@ -99,6 +99,25 @@ def forget_installed_copy():
         shutil.rmtree(prefix() / "drive_c" / folder, ignore_errors=True)
 
 
+def install_copy(version, program=None, stamp=None):
+    """A simulated installed copy, as the stand-in's setup leaves it: the
+    registration of version, the install and data folders and, given a
+    program file, that file as its Lxv.Exe (dated stamp, when given) with the
+    stand-in's library beside it."""
+    uninstall = 'C:\\Program Files\\Lexivane\\LxvDel.Exe /u x "C:\\Lexivane Data\\"'
+    uninstall = uninstall.replace("\\", "\\\\").replace('"', '\\"')
+    reg_import(f"[HKEY_CURRENT_USER\\{UNINSTALL_KEY}]\n"
+               f'"DisplayName"="Lexivane {version}"\n"UninstallString"="{uninstall}"\n')
+    install = prefix() / "drive_c" / "Program Files" / "Lexivane"
+    install.mkdir(parents=True, exist_ok=True)
+    (prefix() / "drive_c" / "Lexivane Data").mkdir(parents=True, exist_ok=True)
+    if program:
+        shutil.copy(program, install / "Lxv.Exe")
+        shutil.copy(RELEASE / "standin" / "pyrn.dll", install / "Pyrn.DLL")
+        if stamp is not None:
+            os.utime(install / "Lxv.Exe", (stamp, stamp))
+
+
 def reg_value(key, name):
     """A registry value as `wine reg query` prints it, or None."""
     out = subprocess.run(["wine", "reg", "query", key, "/v", name], env=environment(),
