@@ -14,8 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (argument.size() > 256 || argument.size() > commandLine.size() ||
         argument.find('"') != std::string::npos)
       __builtin_trap();
-  } catch (const services::ETooLongError&) {
-    if (commandLine.size() <= 256) __builtin_trap();
+  } catch (const services::Exception& error) {
+    if (commandLine.size() <= 256 ||
+        std::string(error.TypeName()) != "ETooLongError")
+      __builtin_trap();
   }
   return 0;
 }

@@ -38,8 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         decision.advice !=
             "Program install files missing (2) <> <" + facts.installDirectory)
       __builtin_trap();
-  } catch (const services::EConvertError&) {
-    if (facts.displayName.empty()) __builtin_trap();
+  } catch (const services::Exception& error) {
+    if (facts.displayName.empty() ||
+        std::string(error.TypeName()) != "EConvertError")
+      __builtin_trap();
   }
   return 0;
 }

@@ -33,8 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (launcher::IsTooOldForModules(version) !=
         (version > 7000000 && version < 9000000))
       __builtin_trap();
-  } catch (const services::EConvertError&) {
-    if (expected != -1) __builtin_trap();
+  } catch (const services::Exception& error) {
+    if (expected != -1 || std::string(error.TypeName()) != "EConvertError")
+      __builtin_trap();
   }
   return 0;
 }

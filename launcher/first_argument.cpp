@@ -41,7 +41,8 @@ std::string FirstArgument(const std::string& commandLine) {
   NextArgument(commandLine, i);
   std::string argument = NextArgument(commandLine, i);
   if (argument.size() > kMaxArgument)
-    throw services::ETooLongError("The command-line argument is too long.");
+    services::Raise(
+        services::ETooLongError("The command-line argument is too long."));
   return argument;
 }
 

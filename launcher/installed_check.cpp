@@ -17,12 +17,10 @@ namespace {
 // The registration as far as it could be read; a failed read is reported
 // and the decision goes on with what the reads left.
 void ReadRegistration(StartupFacts& facts) {
-  try {
-    ReadUninstallValue("DisplayName", facts.displayName);
-    InstallDirectory(facts.installDirectory);
-  } catch (...) {
+  Fault fault = ReadUninstallValue("DisplayName", facts.displayName);
+  if (!fault) fault = InstallDirectory(facts.installDirectory);
+  if (fault)
     ShowMessage("Error accessing LXV Windows' Registry", "Setup Error");
-  }
 }
 }  // namespace
 
@@ -52,7 +50,7 @@ bool InstalledCopyIsNewer(const std::string& mediumProgramFile,
                           const std::string& firstArgument) {
   if (!IsAutorunStart(firstArgument, CompareNoCase)) return false;
   std::string installDirectory;
-  InstallDirectory(installDirectory);
+  RaiseFault(InstallDirectory(installDirectory));
   if (installDirectory.empty()) return false;
   return FileStamp(installDirectory + "Lxv.Exe") > FileStamp(mediumProgramFile);
 }

@@ -1,7 +1,7 @@
-// Program entry: start the services, then the launch. Every error that
-// nothing else catches ends in the last-chance box.
+// Program entry: start the services, then the launch. An error raised on the
+// way ends the program here, in its box.
 #include <cstdlib>
-#include <new>
+#include <cstring>
 
 #include "first_argument.h"
 #include "run_launcher.h"
@@ -12,31 +12,26 @@
 #include "system_services/process.h"
 #include "system_services/startup.h"
 
-// libstdc++'s verbose handler drags in its demangler; the handler of last
-// resort here only has to end the process.
-namespace __gnu_cxx {
-void __verbose_terminate_handler() { std::abort(); }
-}  // namespace __gnu_cxx
+namespace services {
+// A path or argument refused as too long gets its own box: nothing was
+// started, and nothing is wrong with the program. Every other error ends in
+// the last-chance box.
+void Raise(const Exception& error) {
+  if (std::strcmp(error.TypeName(), "ETooLongError") == 0) {
+    ShowMessage(error.Message() + " Nothing was started.", "Cannot Start");
+    std::exit(0);
+  }
+  LastChance(error);
+}
+}  // namespace services
 
 int main() {
   using namespace services;
   // First of all: no DLL that this process loads from now on (a message box
   // loads some) may come from the medium's folder.
   NarrowDllSearch();
-  try {
-    StartServices();
-    try {
-      launcher::RunLauncher(ProgramPath(),
-                            launcher::FirstArgument(ProcessCommandLine()));
-    } catch (const ETooLongError& refused) {
-      ShowMessage(refused.Message() + " Nothing was started.", "Cannot Start");
-    }
-  } catch (const Exception& error) {
-    LastChance(error);
-  } catch (const std::bad_alloc&) {
-    LastChance(Exception("Out of memory"));
-  } catch (...) {
-    LastChance(Exception("Unexpected error"));
-  }
+  StartServices();
+  launcher::RunLauncher(ProgramPath(),
+                        launcher::FirstArgument(ProcessCommandLine()));
   return 0;
 }

@@ -16,7 +16,8 @@ std::string MediumDirectory(const std::string& programPath) {
   medium = services::ShortPathOf(medium);
   // Refused rather than taken for a medium whose files are missing.
   if (!LeavesRoomForItsFileNames(medium))
-    throw services::ETooLongError("The path \"" + medium + "\" is too long.");
+    services::Raise(
+        services::ETooLongError("The path \"" + medium + "\" is too long."));
   return medium;
 }
 

@@ -36,14 +36,9 @@ void HandOffModules(const std::string& mediumDirectory,
       CompareNoCase);
 
   DeleteFilePlain(listFile);
-  if (!lines.empty()) {
-    try {
-      SaveListToFile(lines, listFile);
-    } catch (...) {
-      // Cannot be created, cannot be written in full, or no memory for it.
-      ShowAdvice("Unable to Auto Install modules");
-    }
-  }
+  // A list that cannot be created or written in full is not handed over.
+  if (!lines.empty() && SaveListToFile(lines, listFile))
+    ShowAdvice("Unable to Auto Install modules");
   MakeDirectoryCurrent(installDirectory);
   RunProgram(InstalledProgramCommand(installDirectory), kShowNormal);
 }

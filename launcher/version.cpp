@@ -15,8 +15,8 @@ int ParseVersionNumber(const std::string& text) {
   for (char c : digits) {
     value = value * 10 + (c - '0');
     if (value > INT_MAX)
-      throw services::EConvertError("'" + digits +
-                                    "' is not a valid integer value");
+      services::Raise(services::EConvertError(
+          "'" + digits + "' is not a valid integer value"));
   }
   return static_cast<int>(value);
 }

@@ -45,18 +45,18 @@ bool IsAdministratorWith(const TokenFunctions& api) {
       !api.AllocateAndInitializeSid(
           &ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS,
           0, 0, 0, 0, 0, 0, administrators.put()))
-    throw SystemError("Winsys: Administrator-1");
+    Raise(SystemError("Winsys: Administrator-1"));
 
   DWORD size = 0;
   if (!api.GetTokenInformation ||
       api.GetTokenInformation(token.get(), TokenGroups, nullptr, 0, &size) ||
       GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-    throw SystemError("Winsys: Administrator-2");
+    Raise(SystemError("Winsys: Administrator-2"));
 
   std::vector<unsigned char> buffer(size, 0);
   if (!api.GetTokenInformation(token.get(), TokenGroups, buffer.data(), size,
                                &size))
-    throw SystemError("Winsys: Administrator-3");
+    Raise(SystemError("Winsys: Administrator-3"));
 
   const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
   for (DWORD i = 0; i < groups->GroupCount; ++i)

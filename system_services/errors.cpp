@@ -4,8 +4,11 @@ namespace services {
 
 // Never inlined: its return address lies in the function that raised the
 // error (the error types' own constructors are inlined there).
-__attribute__((noinline)) Exception::Exception(std::string message)
-    : message_(std::move(message)), raisedAt_(__builtin_return_address(0)) {}
+__attribute__((noinline))
+Exception::Exception(const char* typeName, std::string message)
+    : typeName_(typeName),
+      message_(std::move(message)),
+      raisedAt_(__builtin_return_address(0)) {}
 
 std::string InOutErrorText(unsigned long code) {
   switch (code) {

@@ -66,12 +66,12 @@ std::vector<std::string> EnumerateDirectory(const std::string& pattern) {
   return names;
 }
 
-void SaveListToFile(const std::vector<std::string>& lines,
-                    const std::string& fileName) {
+Fault SaveListToFile(const std::vector<std::string>& lines,
+                     const std::string& fileName) {
   std::string name = SanitizeFileName(fileName);
   EnsureFileExists(name);
   UniqueFile file(CreateForWriting(name));
-  if (!file.valid()) throw EFCreateError("Cannot create file " + name);
+  if (!file.valid()) return EFCreateError("Cannot create file " + name);
   std::string contents;
   for (const std::string& line : lines) contents += line + "\r\n";
   DWORD written = 0;
@@ -81,8 +81,9 @@ void SaveListToFile(const std::vector<std::string>& lines,
     // A cut list would be read as a whole one: none at all is better.
     file.reset();
     DeleteFileA(name.c_str());
-    throw EWriteError("Stream write error");
+    return EWriteError("Stream write error");
   }
+  return std::nullopt;
 }
 
 }  // namespace services

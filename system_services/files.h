@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "errors.h"
+
 namespace services {
 
 // Last-write time as a packed local DOS date and time; -1 for a missing file
@@ -21,9 +23,9 @@ void EnsureFileExists(const std::string& name);
 // its long name, or by its 8.3 alias when the code page cannot hold the long
 // one.
 std::vector<std::string> EnumerateDirectory(const std::string& pattern);
-// Writes each line with CR LF; raises EFCreateError, or EWriteError after
+// Writes each line with CR LF; answers EFCreateError, or EWriteError after
 // removing a file that it could not write in full.
-void SaveListToFile(const std::vector<std::string>& lines,
-                    const std::string& fileName);
+[[nodiscard]] Fault SaveListToFile(const std::vector<std::string>& lines,
+                                   const std::string& fileName);
 
 }  // namespace services

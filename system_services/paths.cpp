@@ -61,7 +61,7 @@ std::string ShortPathOf(const std::string& path) {
   DWORD length = GetShortPathNameA(path.c_str(), buffer, kPathBuffer);
   if (length == 0) return path;
   if (length >= kPathBuffer)
-    throw ETooLongError("The path \"" + path + "\" is too long.");
+    Raise(ETooLongError("The path \"" + path + "\" is too long."));
   return std::string(buffer, length);
 }
 
@@ -71,7 +71,7 @@ std::string TempDirectory() {
       "GetTempPath", [&] { return GetTempPathA(kPathBuffer, buffer); },
       [](DWORD length) { return length == 0; });
   if (length >= kPathBuffer)
-    throw ETooLongError("The path of the temporary directory is too long.");
+    Raise(ETooLongError("The path of the temporary directory is too long."));
   return WithTrailingBackslash(std::string(buffer, length));
 }
 

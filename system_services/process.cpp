@@ -13,7 +13,7 @@ std::string ProgramPath() {
   DWORD length = GetModuleFileNameA(nullptr, path, kBuffer);
   // A full buffer means the path was cut (and, on older systems, not ended).
   if (length >= kBuffer)
-    throw ETooLongError("The path of this program is too long.");
+    Raise(ETooLongError("The path of this program is too long."));
   return std::string(path, length);
 }
 
@@ -23,7 +23,7 @@ void MakeDirectoryCurrent(const std::string& directory) {
   if (!SetCurrentDirectoryA(directory.c_str())) {
     // Read at once: making the error object may change the last error.
     DWORD code = GetLastError();
-    throw EInOutError(code);
+    Raise(EInOutError(code));
   }
 }
 

@@ -77,38 +77,39 @@ bool DeleteKey(HKEY base, const std::string& path) {
 }
 }  // namespace
 
-void ReadTextValue(HKEY key, const std::string& valueName, std::string& answer,
-                   QueryValueFunction query) {
+Fault ReadTextValue(HKEY key, const std::string& valueName, std::string& answer,
+                    QueryValueFunction query) {
   DWORD type = 0;
   DWORD size = 0;
   if (query(key, valueName.c_str(), nullptr, &type, nullptr, &size) !=
           ERROR_SUCCESS ||
       static_cast<LONG>(size) <= 0) {
     answer.clear();
-    return;
+    return std::nullopt;
   }
   answer.assign(size, '\0');
   if (query(key, valueName.c_str(), nullptr, &type,
             reinterpret_cast<BYTE*>(&answer[0]), &size) != ERROR_SUCCESS)
-    throw ERegistryException("Failed to get data for '" + valueName + "'");
+    return ERegistryException("Failed to get data for '" + valueName + "'");
   if (type != REG_SZ && type != REG_EXPAND_SZ)
-    throw ERegistryException("Invalid data type for '" + valueName + "'");
+    return ERegistryException("Invalid data type for '" + valueName + "'");
   // The stored text need not end with a NUL; the answer never runs past it.
   std::string::size_type nul = answer.find('\0');
   if (nul != std::string::npos) answer.resize(nul);
+  return std::nullopt;
 }
 
-void ReadRegistryString(const std::string& valueName,
-                        const std::string& keyPath, RegistryRoot root,
-                        std::string& answer) {
+Fault ReadRegistryString(const std::string& valueName,
+                         const std::string& keyPath, RegistryRoot root,
+                         std::string& answer) {
   HKEY base = root == RegistryRoot::kLocalMachine ? HKEY_LOCAL_MACHINE
                                                   : HKEY_CURRENT_USER;
   UniqueKey key = OpenKey(base, WithoutLeadingBackslash(keyPath), KEY_READ);
   if (!key.valid()) {
     answer.clear();
-    return;
+    return std::nullopt;
   }
-  ReadTextValue(key.get(), valueName, answer);
+  return ReadTextValue(key.get(), valueName, answer);
 }
 
 void DeleteRegistryTree(const std::string& keyPath, bool machineWide) {

@@ -3,16 +3,18 @@
 
 #include <string>
 
+#include "errors.h"
+
 namespace services {
 
 enum class RegistryRoot { kCurrentUser, kLocalMachine };
 
 // Reads a text value into answer; empty when the key or value is missing.
-// A value of another type raises ERegistryException and leaves its raw bytes
-// in answer; so does a failed data read ("Failed to get data for ...").
-void ReadRegistryString(const std::string& valueName,
-                        const std::string& keyPath, RegistryRoot root,
-                        std::string& answer);
+// A value of another type answers ERegistryException and leaves its raw
+// bytes in answer; so does a failed data read ("Failed to get data for ...").
+[[nodiscard]] Fault ReadRegistryString(const std::string& valueName,
+                                       const std::string& keyPath,
+                                       RegistryRoot root, std::string& answer);
 
 // Deletes the key and all its subkeys; failures are silent.
 void DeleteRegistryTree(const std::string& keyPath, bool machineWide);

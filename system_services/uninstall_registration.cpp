@@ -6,30 +6,29 @@
 
 namespace services {
 
-void ReadUninstallValue(const std::string& valueName, std::string& answer) {
-  ReadRegistryString(valueName, kUninstallKey, RegistryRoot::kCurrentUser,
-                     answer);
-  if (!answer.empty()) return;
-  try {
-    ReadRegistryString(valueName, kUninstallKey, RegistryRoot::kLocalMachine,
-                       answer);
-  } catch (...) {
-    // The machine's registration is a fallback: whatever breaks its read
-    // (bad data, no memory for a huge value) counts as read.
-  }
+Fault ReadUninstallValue(const std::string& valueName, std::string& answer) {
+  Fault fault = ReadRegistryString(valueName, kUninstallKey,
+                                   RegistryRoot::kCurrentUser, answer);
+  if (fault || !answer.empty()) return fault;
+  // The machine's registration is a fallback: a failed read of it counts as
+  // read, with what it left.
+  (void)ReadRegistryString(valueName, kUninstallKey,
+                           RegistryRoot::kLocalMachine, answer);
+  return std::nullopt;
 }
 
-void InstallDirectory(std::string& answer) {
-  ReadUninstallValue("UninstallString", answer);
+Fault InstallDirectory(std::string& answer) {
+  if (Fault fault = ReadUninstallValue("UninstallString", answer)) return fault;
   int p = PosNoCase("LxvDel.Exe", answer);
   answer.resize(p > 1 ? p - 1 : 0);
+  return std::nullopt;
 }
 
 std::string DataDirectory() {
   std::string command;
-  ReadUninstallValue("UninstallString", command);
+  RaiseFault(ReadUninstallValue("UninstallString", command));
   std::string installDirectory;
-  InstallDirectory(installDirectory);
+  RaiseFault(InstallDirectory(installDirectory));
   command.erase(0, installDirectory.size());
   return NthToken(command, 4);
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "errors.h"
+
 namespace services {
 
 constexpr char kUninstallKey[] =
@@ -11,11 +13,13 @@ constexpr char kUninstallKey[] =
 constexpr char kProductKey[] =
     "\\Software\\Microsoft\\Windows\\CurrentVersion\\Lexivane";
 
-// The current user's value, else the machine's (whose errors are swallowed).
-void ReadUninstallValue(const std::string& valueName, std::string& answer);
+// The current user's value, else the machine's (whose faults are swallowed).
+// A fault of the user's read leaves in answer what that read left.
+[[nodiscard]] Fault ReadUninstallValue(const std::string& valueName,
+                                       std::string& answer);
 // The text before the uninstaller's name in "UninstallString".
-void InstallDirectory(std::string& answer);
-// Token 4 of the uninstaller's arguments.
+[[nodiscard]] Fault InstallDirectory(std::string& answer);
+// Token 4 of the uninstaller's arguments; raises a fault of the reads.
 std::string DataDirectory();
 
 }  // namespace services

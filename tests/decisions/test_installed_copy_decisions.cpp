@@ -4,7 +4,7 @@
 
 #include "launcher/startup_decision.h"
 #include "launcher/version.h"
-#include "system_services/errors.h"
+#include "tests/common/raised.h"
 
 using namespace launcher;
 using Outcome = StartupDecision::Outcome;
@@ -24,14 +24,11 @@ TEST(ParseVersionNumber, PadsShortDigitRunsByTwo) {
 }
 
 TEST(ParseVersionNumber, RefusesWhatExceedsASigned32BitInteger) {
-  try {
-    ParseVersionNumber("Lexivane 2147483648");
-    FAIL() << "no error raised";
-  } catch (const services::EConvertError& error) {
-    EXPECT_EQ(error.Message(), "'2147483648' is not a valid integer value");
-  }
-  EXPECT_THROW(ParseVersionNumber("99999999999999999999"),
-               services::EConvertError);
+  EXPECT_EQ(Raised([] { ParseVersionNumber("Lexivane 2147483648"); }),
+            "EConvertError: '2147483648' is not a valid integer value");
+  EXPECT_EQ(
+      Raised([] { ParseVersionNumber("99999999999999999999"); }),
+      "EConvertError: '99999999999999999999' is not a valid integer value");
 }
 
 TEST(IsTooOldForModules, BoundsAreExclusive) {
@@ -76,8 +73,10 @@ TEST(DecideStartup, DecisionTable) {
 }
 
 TEST(DecideStartup, AVersionThatDoesNotConvertStopsEvenACompleteMedium) {
-  EXPECT_THROW(DecideStartup({"Lexivane 2147483648", "", true, true}),
-               services::EConvertError);
+  EXPECT_EQ(Raised([] {
+              DecideStartup({"Lexivane 2147483648", "", true, true});
+            }),
+            "EConvertError: '2147483648' is not a valid integer value");
 }
 
 TEST(DecideStartup, AnEmptyInstallDirectoryHoldsNoProgram) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "system_services/unique_handle.h"
+#include "tests/common/raised.h"
 
 // Caption, text and style.
 using RecordedBox = std::tuple<std::string, std::string, unsigned>;
@@ -109,15 +110,4 @@ inline void SetRegistryValue(HKEY root, const char* key, const char* name,
 inline bool KeyExists(HKEY root, const char* key) {
   services::UniqueKey opened;
   return RegOpenKeyExA(root, key, 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
-}
-
-// The message of the Error that call raises.
-template <typename Error, typename Call>
-std::string RaisedMessage(Call call) {
-  try {
-    call();
-  } catch (const Error& error) {
-    return error.Message();
-  }
-  return "no error raised";
 }

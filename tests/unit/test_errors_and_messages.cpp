@@ -86,12 +86,12 @@ TEST_F(Messages, LastChanceBoxStopsWithItsIconAndHoldsTheWholeTask) {
 
 namespace {
 __attribute__((noinline)) void RaiseConvertErrorHere() {
-  throw EConvertError("here");
+  Raise(EConvertError("here"));
 }
 __attribute__((noinline)) void RaiseConvertErrorThere() {
-  throw EConvertError("there");
+  Raise(EConvertError("there"));
 }
-__attribute__((noinline)) void RaiseInOutError() { throw EInOutError(5); }
+__attribute__((noinline)) void RaiseInOutError() { Raise(EInOutError(5)); }
 }  // namespace
 
 TEST(Exception, KnowsTheFunctionThatRaisedIt) {

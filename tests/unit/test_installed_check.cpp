@@ -29,8 +29,8 @@ TEST_F(AutorunRule, OnlyAutorunConsultsTheRegistration) {
   Register(REG_BINARY, "C:\\X\\LxvDel.Exe");
   EXPECT_FALSE(InstalledCopyIsNewer(medium_, ""));
   EXPECT_FALSE(InstalledCopyIsNewer(medium_, "autorun2"));
-  EXPECT_THROW(InstalledCopyIsNewer(medium_, "AutoRun"),
-               services::ERegistryException);
+  EXPECT_EQ(Raised([&] { InstalledCopyIsNewer(medium_, "AutoRun"); }),
+            "ERegistryException: Invalid data type for 'UninstallString'");
 }
 
 TEST_F(AutorunRule, ComparesTheStampsOfBothPrograms) {

@@ -18,13 +18,10 @@ TEST_F(Process, StartAnswersAtLeast32OrTheErrorWithTheSystemText) {
 TEST(CurrentDirectory, FailureRaisesInOutErrorWithTheCode) {
   char before[MAX_PATH] = {}, after[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, before);
-  try {
-    MakeDirectoryCurrent("C:\\no-such-folder");
-    FAIL() << "no error raised";
-  } catch (const EInOutError& error) {
-    EXPECT_EQ(error.Code(), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
-  }
-  EXPECT_THROW(MakeDirectoryCurrent(""), EInOutError);
+  EXPECT_EQ(Raised([] { MakeDirectoryCurrent("C:\\no-such-folder"); }),
+            "EInOutError: File not found");
+  EXPECT_EQ(Raised([] { MakeDirectoryCurrent(""); }).substr(0, 13),
+            "EInOutError: ");
   GetCurrentDirectoryA(MAX_PATH, after);
   EXPECT_STREQ(before, after);
 }

@@ -33,7 +33,7 @@ class Registration : public ::testing::Test {
   }
   static std::string Read(const char* name) {
     std::string answer = "stale";
-    ReadUninstallValue(name, answer);
+    EXPECT_EQ(Described(ReadUninstallValue(name, answer)), "");
     return answer;
   }
 };
@@ -65,19 +65,16 @@ TEST_F(Registration, NumbersKeepTheirBytesButRaiseOnlyUnderTheCurrentUser) {
   SetRegistryValue(HKEY_CURRENT_USER, kUninstall, "DisplayName", REG_DWORD,
                    &number, 4);
   std::string answer;
-  EXPECT_EQ(RaisedMessage<ERegistryException>(
-                [&] { ReadUninstallValue("DisplayName", answer); }),
-            "Invalid data type for 'DisplayName'");
+  EXPECT_EQ(Described(ReadUninstallValue("DisplayName", answer)),
+            "ERegistryException: Invalid data type for 'DisplayName'");
   EXPECT_EQ(answer, "1234");
 }
 
 TEST(RegistryValue, FailedDataReadRaisesWithTheValueName) {
   std::string answer;
-  EXPECT_EQ(RaisedMessage<ERegistryException>([&] {
-              ReadTextValue(HKEY_CURRENT_USER, "DisplayName", answer,
-                            SizeThenFailure);
-            }),
-            "Failed to get data for 'DisplayName'");
+  EXPECT_EQ(Described(ReadTextValue(HKEY_CURRENT_USER, "DisplayName", answer,
+                                    SizeThenFailure)),
+            "ERegistryException: Failed to get data for 'DisplayName'");
   EXPECT_EQ(answer.size(), 6u);
 }
 
@@ -98,7 +95,7 @@ TEST_F(Registration, InstallAndDataDirectoriesFromTheUninstallString) {
   for (const Case& c : cases) {
     SetText(HKEY_CURRENT_USER, "UninstallString", c.uninstallString);
     std::string install = "stale";
-    InstallDirectory(install);
+    EXPECT_EQ(Described(InstallDirectory(install)), "");
     EXPECT_EQ(install, c.install) << c.uninstallString;
     EXPECT_EQ(DataDirectory(), c.data) << c.uninstallString;
   }
@@ -109,9 +106,11 @@ TEST_F(Registration, UnreadableUninstallStringLeavesTheAnswerUncut) {
   SetRegistryValue(HKEY_CURRENT_USER, kUninstall, "UninstallString", REG_BINARY,
                    bytes, sizeof bytes - 1);
   std::string install;
-  EXPECT_THROW(InstallDirectory(install), ERegistryException);
+  const char kInvalid[] =
+      "ERegistryException: Invalid data type for 'UninstallString'";
+  EXPECT_EQ(Described(InstallDirectory(install)), kInvalid);
   EXPECT_EQ(install, bytes);
-  EXPECT_THROW(DataDirectory(), ERegistryException);
+  EXPECT_EQ(Raised([] { DataDirectory(); }), kInvalid);
 }
 
 TEST(DeleteRegistryTree, RemovesNestedSubkeysThenTheKey) {

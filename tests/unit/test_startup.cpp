@@ -114,8 +114,8 @@ TEST_F(Administrator, ThreadTokenFirstProcessTokenOnlyWhenThereIsNone) {
 TEST_F(Administrator, EachFailingStepRaisesItsOwnErrorAndCleansUp) {
   for (int step : {1, 2, 3}) {
     fake.failingStep = step;
-    EXPECT_EQ(RaisedMessage<SystemError>([] { IsAdministratorWith(kFakeApi); }),
-              "Winsys: Administrator-" + std::to_string(step));
+    EXPECT_EQ(Raised([] { IsAdministratorWith(kFakeApi); }),
+              "SystemError: Winsys: Administrator-" + std::to_string(step));
   }
   EXPECT_EQ(fake.freed, 2);  // built for steps 2 and 3
   EXPECT_EQ(fake.tokens.size(), 3u);
@@ -126,7 +126,8 @@ TEST_F(Administrator, FailedQueryStopsTheStartUpBeforeTheCleanUp) {
   const char* productKey = kProductKey + 1;
   SetRegistryValue(HKEY_LOCAL_MACHINE, productKey, "v", REG_SZ, "x", 2);
   fake.failingStep = 3;
-  EXPECT_THROW(StartServicesWith(kFakeApi), SystemError);
+  EXPECT_EQ(Raised([] { StartServicesWith(kFakeApi); }),
+            "SystemError: Winsys: Administrator-3");
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, productKey));
   fake.failingStep = 0;
   StartServicesWith(kFakeApi);
