@@ -35,6 +35,12 @@ class LaunchCase(unittest.TestCase):
             wd.map_drive(drive, folder)
         return folder
 
+    def set_temp(self, path):
+        """The user's TEMP and TMP, for this case."""
+        for name in ("TEMP", "TMP"):
+            wd.reg_add("HKCU\\Environment", name, path)
+            self.addCleanup(wd.reg_add, "HKCU\\Environment", name, TEMP)
+
     def original(self, name):
         return (wd.MEDIA / "originals" / name).read_bytes()
 

@@ -112,9 +112,7 @@ class Medium(InstalledCopyCase):
             with self.subTest(temp=temp):
                 wd.forget_installed_copy()
                 self.medium("compressed")
-                for name in ("TEMP", "TMP"):
-                    wd.reg_add("HKCU\\Environment", name, temp)
-                    self.addCleanup(wd.reg_add, "HKCU\\Environment", name, TEMP)
+                self.set_temp(temp)
                 run = self.launch("autorun")
                 self.assertEqual((run.exit_code, run.boxes), (0, boxes))
                 self.assertEqual(len(run.records), 0 if boxes else 1)
@@ -124,8 +122,10 @@ class Medium(InstalledCopyCase):
         run = self.launch("\x01\x02\"\"autorun")
         self.assertEqual((run.exit_code, run.boxes, len(run.records)), (0, [], 1))
         run = self.launch("a" * 10000)
-        self.assertEqual(run.boxes, [("Cannot Start",
-                                      "The command-line argument is too long. Nothing was started.")])
+        self.assertEqual((run.exit_code, run.boxes), (0, [("Cannot Start",
+                         "The command-line argument is too long. Nothing was started.")]))
+        self.assertNothingStarted(run)
+        self.assertEqual(self.temp_names(), [])
 
 
 class ManyRuns(InstalledCopyCase):

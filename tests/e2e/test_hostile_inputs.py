@@ -68,9 +68,7 @@ class Expansion(LaunchCase):
         self.addCleanup(shutil.rmtree, drive_c / "longmed", ignore_errors=True)
         self.addCleanup(shutil.rmtree, drive_c / "longtemp", ignore_errors=True)
         shutil.copytree(wd.MEDIA / "compressed", medium, dirs_exist_ok=True)
-        for name in ("TEMP", "TMP"):
-            wd.reg_add("HKCU\\Environment", name, temp_path.rstrip("\\"))
-            self.addCleanup(wd.reg_add, "HKCU\\Environment", name, TEMP)
+        self.set_temp(temp_path.rstrip("\\"))
         run = self.launch("autorun", program=medium_path + "LAUNCH.EXE")
         self.assertEqual(run.boxes, [])
         self.assertStartedOnce(run, temp_path + f'LXV.EXE "{medium_path}"', temp_path.rstrip("\\"))

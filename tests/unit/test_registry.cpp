@@ -24,6 +24,15 @@ LONG WINAPI SizeThenFailure(HKEY, LPCSTR, LPDWORD, LPDWORD type, LPBYTE data,
   return ERROR_SUCCESS;
 }
 
+// Announces more data than a 32-bit process can hold.
+LONG WINAPI HugeSize(HKEY, LPCSTR, LPDWORD, LPDWORD type, LPBYTE data,
+                     LPDWORD size) {
+  *type = REG_SZ;
+  *size = 0x7FFFFFF0;
+  (void)data;
+  return ERROR_SUCCESS;
+}
+
 class Registration : public ::testing::Test {
  protected:
   void SetUp() override { TearDown(); }
@@ -70,12 +79,17 @@ TEST_F(Registration, NumbersKeepTheirBytesButRaiseOnlyUnderTheCurrentUser) {
   EXPECT_EQ(answer, "1234");
 }
 
-TEST(RegistryValue, FailedDataReadRaisesWithTheValueName) {
+TEST(RegistryValue, FailedDataReadIsAFaultWithTheValueName) {
   std::string answer;
   EXPECT_EQ(Described(ReadTextValue(HKEY_CURRENT_USER, "DisplayName", answer,
                                     SizeThenFailure)),
             "ERegistryException: Failed to get data for 'DisplayName'");
   EXPECT_EQ(answer.size(), 6u);
+  // No memory for it is a failed read too, not the end of the program.
+  EXPECT_EQ(Described(ReadTextValue(HKEY_CURRENT_USER, "DisplayName", answer,
+                                    HugeSize)),
+            "ERegistryException: Failed to get data for 'DisplayName'");
+  EXPECT_EQ(answer, "");
 }
 
 TEST_F(Registration, InstallAndDataDirectoriesFromTheUninstallString) {
