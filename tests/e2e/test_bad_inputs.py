@@ -121,6 +121,7 @@ class Medium(InstalledCopyCase):
         self.medium("compressed")
         run = self.launch("\x01\x02\"\"autorun")
         self.assertEqual((run.exit_code, run.boxes, len(run.records)), (0, [], 1))
+        wd.clear_temp_directory()
         run = self.launch("a" * 10000)
         self.assertEqual((run.exit_code, run.boxes), (0, [("Cannot Start",
                          "The command-line argument is too long. Nothing was started.")]))
