@@ -96,8 +96,10 @@ class StartUp(LaunchCase):
         self.addCleanup(wd.reg_delete, f"HKLM\\{target}")
         wd.reg_add(f"HKLM\\{product}\\Settings", "Value", "x")
         self.addCleanup(wd.reg_delete, f"HKLM\\{product}")
-        wd.wine(os.environ["MAKE_REGISTRY_LINK"], f"{product}\\Link", target)
-        self.assertTrue(wd.reg_exists(f"HKLM\\{product}\\Link\\Inside"))  # the link works
+        # A link right under the product key, and one deeper down.
+        for link in ("Link", "Settings\\Deeper"):
+            wd.wine(os.environ["MAKE_REGISTRY_LINK"], f"{product}\\{link}", target)
+            self.assertTrue(wd.reg_exists(f"HKLM\\{product}\\{link}\\Inside"))  # it works
         self.medium("compressed", remove=["Shared.604"])
         self.assertEqual(len(self.launch().boxes), 1)  # the medium's own advice
         self.assertFalse(wd.reg_exists(f"HKLM\\{product}"))
