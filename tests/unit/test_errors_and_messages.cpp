@@ -21,16 +21,6 @@ TEST_F(Messages, WindowsErrorReportShowsTheSystemTextOnOneLine) {
                 {"Windows Error: GetTempPath", "File not found. ", MB_OK}}));
 }
 
-TEST_F(Messages, AdviceAppendsTheDownloadSuffix) {
-  ShowAdvice("Program not properly installed");
-  EXPECT_EQ(shownBoxes,
-            (std::vector<RecordedBox>{
-                {"Check Startup",
-                 "Program not properly installed. Download latest "
-                 "program from " LAUNCH_DOWNLOAD_SITES " and reinstall.",
-                 MB_OK}}));
-}
-
 TEST_F(Messages, BoxThatFailsIsReportedButNotRetried) {
   boxResult = 0;
   EXPECT_EQ(MessageBoxWithReport(nullptr, "text", "caption", MB_OK), 0);

@@ -1,6 +1,4 @@
-// Files: stamps, existence, forced deletion, listings and list files.
-#include <algorithm>
-
+// Files: stamps, existence and list files.
 #include "scratch.h"
 #include "system_services/errors.h"
 #include "system_services/files.h"
@@ -30,40 +28,6 @@ TEST(FileStamp, FoldersAndMissingFilesHaveNone) {
   EXPECT_FALSE(FileExistsSafe(scratch / "folder"));
   EXPECT_FALSE(FileExistsSafe(scratch / "missing"));
   EXPECT_FALSE(FileExistsSafe(""));
-}
-
-TEST(DeleteFileForced, RemovesReadOnlyFiles) {
-  Scratch scratch;
-  std::string file = scratch / "locked.txt";
-  Scratch::WriteFile(file, "x");
-  SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_TRUE(DeleteFileForced(file));
-  EXPECT_FALSE(FileExistsSafe(file));
-  EXPECT_TRUE(DeleteFileForced(file));  // nothing left to delete
-}
-
-TEST(EnsureFileExists, CreatesAnEmptyFileAndKeepsAnExistingOne) {
-  Scratch scratch;
-  EnsureFileExists(scratch / "new.txt");
-  EXPECT_EQ(Scratch::ReadFile(scratch / "new.txt"), "");
-  Scratch::WriteFile(scratch / "old.txt", "kept");
-  EnsureFileExists(scratch / "old.txt");
-  EXPECT_EQ(Scratch::ReadFile(scratch / "old.txt"), "kept");
-  EnsureFileExists(scratch / "no-such-folder\\x.txt");  // silent
-}
-
-TEST(EnumerateDirectory, ListsFilesAndFoldersWithTheirLongNames) {
-  Scratch scratch;
-  Scratch::WriteFile(scratch / "a long name.604", "x");
-  CreateDirectoryA((scratch / "Folder604").c_str(), nullptr);
-  Scratch::WriteFile(scratch / "hidden.304", "x");
-  SetFileAttributesA((scratch / "hidden.304").c_str(), FILE_ATTRIBUTE_HIDDEN);
-  auto names = EnumerateDirectory(scratch / "*.*");
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{".", "..", "Folder604",
-                                             "a long name.604", "hidden.304"}));
-  EXPECT_TRUE(EnumerateDirectory(scratch / "Dial*.*").empty());
-  EXPECT_TRUE(EnumerateDirectory(scratch / "missing\\*.*").empty());
 }
 
 TEST(SaveListToFile, ReplacesTheSanitizedFileWithEveryLineEndedByCrLf) {

@@ -3,7 +3,6 @@
 #include "system_services/command_tokens.h"
 #include "system_services/errors.h"
 #include "system_services/paths.h"
-#include "system_services/text_tokens.h"
 
 using namespace services;
 
@@ -71,19 +70,6 @@ TEST(Paths, SanitizedNamesKeepTheirDirectory) {
   EXPECT_EQ(MapChars("a\"b/c", "[]______", "<>:\"/\\|%"), "a_b_c");
   // The first occurrence in the from-set decides.
   EXPECT_EQ(MapChars("aab", "xy", "aa"), "xxb");
-}
-
-TEST(NoCase, CompareAndFindTheFirstPlaceFromOne) {
-  EXPECT_EQ(CompareNoCase("AUTORUN", "autorun"), 0);
-  EXPECT_EQ(CompareNoCase("AutoRun", "autorun"), 0);
-  EXPECT_NE(CompareNoCase("autorun2", "autorun"), 0);
-  EXPECT_NE(CompareNoCase("", "autorun"), 0);
-  EXPECT_LT(CompareNoCase("a", "B"), 0);
-  EXPECT_GT(CompareNoCase("c", "B"), 0);
-  EXPECT_EQ(PosNoCase("LxvDel.Exe", "C:\\LEXI\\LXVDEL.EXE /u"), 9);
-  EXPECT_EQ(PosNoCase("LxvDel.Exe", "LxvDel.Exe /u"), 1);
-  EXPECT_EQ(PosNoCase("LxvDel.Exe", "C:\\other.exe"), 0);
-  EXPECT_EQ(PosNoCase("", "anything"), 0);
 }
 
 TEST(NthToken, SplitsAtSpacesAndUnquotesWholeTokens) {
