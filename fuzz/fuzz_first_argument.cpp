@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       __builtin_trap();
   } catch (const services::Exception& error) {
     if (commandLine.size() <= 256 ||
-        std::string(error.TypeName()) != "ETooLongError")
+        std::string(error.TypeName()) != services::ETooLongError::kTypeName)
       __builtin_trap();
   }
   return 0;

@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       __builtin_trap();
   } catch (const services::Exception& error) {
     if (facts.displayName.empty() ||
-        std::string(error.TypeName()) != "EConvertError")
+        std::string(error.TypeName()) != services::EConvertError::kTypeName)
       __builtin_trap();
   }
   return 0;

@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (version > 7000000 && version < 9000000))
       __builtin_trap();
   } catch (const services::Exception& error) {
-    if (expected != -1 || std::string(error.TypeName()) != "EConvertError")
+    if (expected != -1 ||
+        std::string(error.TypeName()) != services::EConvertError::kTypeName)
       __builtin_trap();
   }
   return 0;

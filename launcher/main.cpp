@@ -1,5 +1,7 @@
 // Program entry: start the services, then the launch. An error raised on the
-// way ends the program here, in its box.
+// way ends the program in its box (see Raise below). Only the shipped build
+// has no C++ exceptions; in the others a fault of the standard library ends
+// the program without a box.
 #include <cstdlib>
 #include <cstring>
 
@@ -17,7 +19,7 @@ namespace services {
 // started, and nothing is wrong with the program. Every other error ends in
 // the last-chance box.
 void Raise(const Exception& error) {
-  if (std::strcmp(error.TypeName(), "ETooLongError") == 0) {
+  if (std::strcmp(error.TypeName(), ETooLongError::kTypeName) == 0) {
     ShowMessage(error.Message() + " Nothing was started.", "Cannot Start");
     std::exit(0);
   }

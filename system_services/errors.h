@@ -33,8 +33,9 @@ class Exception {
 #define SERVICES_ERROR_TYPE(Name)                                     \
   class Name : public Exception {                                     \
    public:                                                            \
+    static constexpr char kTypeName[] = #Name;                        \
     __attribute__((always_inline)) explicit Name(std::string message) \
-        : Exception(#Name, std::move(message)) {}                     \
+        : Exception(kTypeName, std::move(message)) {}                 \
   }
 
 SERVICES_ERROR_TYPE(SystemError);

@@ -29,6 +29,11 @@ void ShowLastChanceBox(const Exception& error) {
 }
 
 void LastChance(const Exception& error) {
+  // A fault while the box itself is made (no memory for its text) comes
+  // back here: it ends the process rather than raising again and again.
+  static bool ending = false;
+  if (ending) ExitProcess(1);
+  ending = true;
   ShowLastChanceBox(error);
   ExitProcess(1);
 }

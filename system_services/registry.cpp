@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <vector>
 
 #include "errors.h"
@@ -89,19 +87,15 @@ Fault ReadTextValue(HKEY key, const std::string& valueName, std::string& answer,
     answer.clear();
     return std::nullopt;
   }
-  // Read apart from the answer first: a value too big for this process's
-  // memory is a failed read, not the end of the program.
-  const DWORD capacity = size;
-  UniqueBuffer data(std::calloc(capacity, 1));
-  bool read = data.valid() &&
-              query(key, valueName.c_str(), nullptr, &type,
-                    static_cast<BYTE*>(data.get()), &size) == ERROR_SUCCESS;
-  // A failed read leaves the announced size, as far as memory allowed.
-  answer.assign(static_cast<const char*>(data.get()),
-                !data.valid() ? 0
-                : read        ? std::min(size, capacity)
-                              : capacity);
-  if (!read)
+  // Texts past the registry's own limit for a value are refused unread: the
+  // program would end for want of memory instead.
+  if (size > kLongestTextValue) {
+    answer.clear();
+    return ERegistryException("Failed to get data for '" + valueName + "'");
+  }
+  answer.assign(size, '\0');
+  if (query(key, valueName.c_str(), nullptr, &type,
+            reinterpret_cast<BYTE*>(&answer[0]), &size) != ERROR_SUCCESS)
     return ERegistryException("Failed to get data for '" + valueName + "'");
   if (type != REG_SZ && type != REG_EXPAND_SZ)
     return ERegistryException("Invalid data type for '" + valueName + "'");

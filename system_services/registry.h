@@ -10,8 +10,8 @@ namespace services {
 enum class RegistryRoot { kCurrentUser, kLocalMachine };
 
 // Reads a text value into answer; empty when the key or value is missing.
-// A value of another type answers ERegistryException and leaves its raw
-// bytes in answer; so does a failed data read ("Failed to get data for ...").
+// A value that is not text, cannot be read or is too long answers
+// ERegistryException (see ReadTextValue).
 [[nodiscard]] Fault ReadRegistryString(const std::string& valueName,
                                        const std::string& keyPath,
                                        RegistryRoot root, std::string& answer);

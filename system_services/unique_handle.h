@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <utility>
 
 namespace services {
@@ -97,13 +96,6 @@ struct SidTraits {
   }
 };
 
-struct MemoryTraits {
-  using Value = void*;
-  static void* Empty() { return nullptr; }
-  static bool Valid(void* memory) { return memory != nullptr; }
-  static void Release(void* memory) { std::free(memory); }
-};
-
 using UniqueFile = UniqueHandle<InvalidHandleFileTraits>;
 using UniqueFind = UniqueHandle<InvalidHandleFindTraits>;
 using UniqueToken = UniqueHandle<NullHandleTraits>;
@@ -111,7 +103,5 @@ using UniqueKey = UniqueHandle<KeyTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueLz = UniqueHandle<LzTraits>;
 using UniqueSid = UniqueHandle<SidTraits>;
-// Memory that may be refused: malloc answers null where new would raise.
-using UniqueBuffer = UniqueHandle<MemoryTraits>;
 
 }  // namespace services

@@ -1,4 +1,6 @@
 // The uninstall registration and key-tree deletion, against the real registry.
+#include <cstring>
+
 #include "scratch.h"
 #include "system_services/errors.h"
 #include "system_services/registry.h"
@@ -24,12 +26,13 @@ LONG WINAPI SizeThenFailure(HKEY, LPCSTR, LPDWORD, LPDWORD type, LPBYTE data,
   return ERROR_SUCCESS;
 }
 
-// Announces more data than a 32-bit process can hold.
-LONG WINAPI HugeSize(HKEY, LPCSTR, LPDWORD, LPDWORD type, LPBYTE data,
-                     LPDWORD size) {
+// A text of that many bytes, all 'x', with no NUL.
+DWORD announced = 0;
+LONG WINAPI TextOfAnnouncedSize(HKEY, LPCSTR, LPDWORD, LPDWORD type,
+                                LPBYTE data, LPDWORD size) {
   *type = REG_SZ;
-  *size = 0x7FFFFFF0;
-  (void)data;
+  if (data) std::memset(data, 'x', announced);
+  *size = announced;
   return ERROR_SUCCESS;
 }
 
@@ -79,15 +82,22 @@ TEST_F(Registration, NumbersKeepTheirBytesButRaiseOnlyUnderTheCurrentUser) {
   EXPECT_EQ(answer, "1234");
 }
 
-TEST(RegistryValue, FailedDataReadIsAFaultWithTheValueName) {
+TEST(RegistryValue, FailedOrOverlongReadIsAFaultWithTheValueName) {
   std::string answer;
   EXPECT_EQ(Described(ReadTextValue(HKEY_CURRENT_USER, "DisplayName", answer,
                                     SizeThenFailure)),
             "ERegistryException: Failed to get data for 'DisplayName'");
   EXPECT_EQ(answer.size(), 6u);
-  // No memory for it is a failed read too, not the end of the program.
+  // Up to the registry's 1 MiB for a value; past it, a failed read rather
+  // than the end of the program for want of memory.
+  announced = kLongestTextValue;
   EXPECT_EQ(Described(ReadTextValue(HKEY_CURRENT_USER, "DisplayName", answer,
-                                    HugeSize)),
+                                    TextOfAnnouncedSize)),
+            "");
+  EXPECT_EQ(answer.size(), kLongestTextValue);
+  announced = kLongestTextValue + 1;
+  EXPECT_EQ(Described(ReadTextValue(HKEY_CURRENT_USER, "DisplayName", answer,
+                                    TextOfAnnouncedSize)),
             "ERegistryException: Failed to get data for 'DisplayName'");
   EXPECT_EQ(answer, "");
 }
