@@ -54,8 +54,9 @@ std::string InOutErrorText(unsigned long code);
 // An I/O failure, named by the platform's error code.
 class EInOutError : public Exception {
  public:
+  static constexpr char kTypeName[] = "EInOutError";
   __attribute__((always_inline)) explicit EInOutError(unsigned long code)
-      : Exception("EInOutError", InOutErrorText(code)) {}
+      : Exception(kTypeName, InOutErrorText(code)) {}
 };
 
 // Ends the run on an error: the program shows the error's box and exits.

@@ -89,12 +89,10 @@ Fault ReadTextValue(HKEY key, const std::string& valueName, std::string& answer,
   }
   // Texts past the registry's own limit for a value are refused unread: the
   // program would end for want of memory instead.
-  if (size > kLongestTextValue) {
-    answer.clear();
-    return ERegistryException("Failed to get data for '" + valueName + "'");
-  }
-  answer.assign(size, '\0');
-  if (query(key, valueName.c_str(), nullptr, &type,
+  bool fits = size <= kLongestTextValue;
+  answer.assign(fits ? size : 0, '\0');
+  if (!fits ||
+      query(key, valueName.c_str(), nullptr, &type,
             reinterpret_cast<BYTE*>(&answer[0]), &size) != ERROR_SUCCESS)
     return ERegistryException("Failed to get data for '" + valueName + "'");
   if (type != REG_SZ && type != REG_EXPAND_SZ)
