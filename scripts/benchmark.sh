@@ -10,7 +10,7 @@ cmake --build --preset release -j"$(nproc)" >/dev/null
 
 export LAUNCH_WINEPREFIX=$PWD/build/benchmark-prefix
 export LAUNCH_DISPLAY=${LAUNCH_DISPLAY:-:86}
-source scripts/wine-env.sh
+source kit/wine-env.sh
 launch_ensure_display
 launch_ensure_prefix
 trap launch_stop_wine EXIT

@@ -8,10 +8,11 @@ import subprocess
 import sys
 import tempfile
 
-import wine_driver as wd
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "kit"))
+import wine_driver as wd  # noqa: E402
 
 SHOTS = wd.ROOT / "build" / "demo"
-KIT = wd.ROOT / "scripts"
+KIT = wd.ROOT / "kit"
 UNINSTALL = "HKCU\\" + wd.UNINSTALL_KEY
 DRIVE_C = None
 

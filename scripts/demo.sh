@@ -11,7 +11,7 @@ cmake --build --preset release -j"$(nproc)" >/dev/null
 export LAUNCH_WINEPREFIX=$PWD/build/demo-prefix
 # Its own display unless told another (another session may use :88).
 export LAUNCH_DISPLAY=${LAUNCH_DISPLAY:-:88}
-source scripts/wine-env.sh
+source kit/wine-env.sh
 launch_stop_wine
 rm -rf "$WINEPREFIX"
 echo "Preparing a fresh Windows (Wine prefix) in build/demo-prefix ..."

@@ -4,7 +4,7 @@
 # would: compressed, plain and nested, and the originals to compare against.
 set -euo pipefail
 out=$1 launch=$2 lxv=$3 pyrn=$4
-kit=$(dirname "$0")/make-medium.sh
+kit=$(dirname "$0")/../kit/make-medium.sh
 
 # The publisher's files of a full medium.
 input=$(mktemp -d)

@@ -20,7 +20,7 @@ cmake --build --preset release -j"$(nproc)"
 cmake --preset tests >/dev/null
 cmake --build --preset tests -j"$(nproc)"
 
-source scripts/wine-env.sh
+source kit/wine-env.sh
 launch_ensure_display
 launch_ensure_prefix
 trap launch_stop_wine EXIT

@@ -8,7 +8,7 @@ import shutil
 import tempfile
 import unittest
 
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "scripts"))
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "kit"))
 import wine_driver as wd  # noqa: E402
 
 # The Windows temporary directory of the prefix's user.

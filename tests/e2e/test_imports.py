@@ -10,7 +10,7 @@ import struct
 import subprocess
 import unittest
 
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "scripts"))
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "kit"))
 import wine_driver as wd  # noqa: E402
 
 # LZ32.DLL is not a known DLL: imported, a copy planted beside the program

@@ -15,7 +15,7 @@ TEMP_SETUP = 'Temp\\LXV.EXE "D:\\"'
 
 
 def kit(tool, *args):
-    return subprocess.run([str(wd.ROOT / "scripts" / tool), *map(str, args)],
+    return subprocess.run([str(wd.ROOT / "kit" / tool), *map(str, args)],
                           capture_output=True, text=True,
                           env=dict(os.environ, SOURCE_DATE_EPOCH="1262347200"))
 

@@ -10,11 +10,11 @@
 # Exit codes: 0 the medium keeps its promise, 1 it does not (reasons given),
 # 2 usage error.
 set -euo pipefail
-scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-root=$(dirname "$scripts")
+kit=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(dirname "$kit")
 
 case ${1:-} in
-  -h|--help|"") exec python3 "$scripts/check_medium.py" "$@" ;;
+  -h|--help|"") exec python3 "$kit/check_medium.py" "$@" ;;
 esac
 if [ ! -f "${LAUNCH_RELEASE_DIR:-$root/build/release}/standin/lxv.exe" ]; then
   echo "check-medium.sh: build the release first: cmake --preset release && cmake --build --preset release" >&2
@@ -23,7 +23,7 @@ fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/check-medium-prefix.XXXXXX")
 export LAUNCH_WINEPREFIX=$work/prefix
-source "$scripts/wine-env.sh"
+source "$kit/wine-env.sh"
 cleanup() {
   launch_stop_wine
   rm -rf "$work"
@@ -44,4 +44,4 @@ template=$root/build/medium-check-prefix
   cp -a "$template" "$WINEPREFIX"
 ) 9>"$template.copy-lock"
 launch_ensure_prefix
-python3 "$scripts/check_medium.py" "$@"
+python3 "$kit/check_medium.py" "$@"

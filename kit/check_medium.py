@@ -4,7 +4,7 @@ Checks a Lexivane medium (a folder, or an .iso read with xorriso) before it is
 pressed: first its files (autorun.inf, the files that the launcher probes, the
 compressed files and the file dates), then what its LAUNCH.EXE does, started
 as autorun starts it from CD-ROM drive D:, on five simulated customer
-machines. Runs under scripts/check-medium.sh, which gives it a throw-away Wine
+machines. Runs under kit/check-medium.sh, which gives it a throw-away Wine
 prefix. Exit 0 when the medium keeps its kind's promise, 1 with the reasons
 otherwise, 2 for a usage error."""
 

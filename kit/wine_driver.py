@@ -30,7 +30,7 @@ ADVICE_SUFFIX = ". Download latest program from " + download_sites() + " and rei
 
 
 def environment():
-    """The Wine environment that scripts/wine-env.sh defines; the driver runs
+    """The Wine environment that kit/wine-env.sh defines; the driver runs
     under scripts/with-wine, which has made the prefix and the display."""
     if "WINEPREFIX" not in os.environ or "DISPLAY" not in os.environ:
         raise RuntimeError("run this under scripts/with-wine (it sets up Wine and the display)")
