@@ -1,47 +1,92 @@
 #!/usr/bin/env bash
 # check-medium.sh [--version V] MEDIUM [REPORT_DIR]
 #
-# Checks a medium folder or .iso image before it is pressed: lints its files,
-# then runs its LAUNCH.EXE as autorun does, from CD-ROM drive D:, on five
-# simulated customer machines, and prints what each customer would see
-# (REPORT_DIR gets it as Markdown with a picture of every box). The machines
-# live in a throw-away Wine prefix, copied from a fresh one kept in build/
-# (making a Wine prefix takes a minute under emulation).
-# Exit codes: 0 the medium keeps its promise, 1 it does not (reasons given),
-# 2 usage error.
+# Checks a medium folder or .iso image before it is pressed: lints its files
+# as Windows will see them, then runs its LAUNCH.EXE as autorun does, from
+# CD-ROM drive D:, on five simulated customer machines, and prints what each
+# customer would see, what was started and what was written (REPORT_DIR gets
+# it as Markdown with a picture of every box). What LAUNCH.EXE starts is
+# recorded and ended before it runs.
+#
+# The machines live in a throw-away Wine prefix inside a sealed view of this
+# machine (bubblewrap): the system folders read-only, the medium read-only,
+# the prefix, no network, no other file of this machine, its own display.
+# Exit codes: 0 ready, 1 not ready (reasons given), 2 usage error, 3 the check
+# itself could not run (cause given).
 set -euo pipefail
 kit=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(dirname "$kit")
+release=$(realpath -m "${LAUNCH_RELEASE_DIR:-$root/build/release}")
+python=/usr/bin/python3
 
-case ${1:-} in
-  -h|--help|"") exec python3 "$kit/check_medium.py" "$@" ;;
-esac
-if [ ! -f "${LAUNCH_RELEASE_DIR:-$root/build/release}/standin/lxv.exe" ]; then
-  echo "check-medium.sh: build the release first: cmake --preset release && cmake --build --preset release" >&2
-  exit 2
-fi
+# The checker reads the arguments first: --help and usage errors answer at
+# once. It prints the medium, the report folder and the version.
+paths=$("$python" -c 'import sys; sys.path.insert(0, sys.argv[1]); import check_medium
+sys.exit(check_medium.paths(sys.argv[2:]))' "$kit" "$@") || exit $?
+[ -n "$paths" ] || exit 0
+{ read -r medium; read -r report; read -r version; } <<<"$paths"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/check-medium-prefix.XXXXXX")
-export LAUNCH_WINEPREFIX=$work/prefix
-source "$kit/wine-env.sh"
+could_not_run() { echo "check-medium.sh: the check could not run: $1" >&2; exit 3; }
+[ -f "$release/standin/lxv.exe" ] && [ -f "$release/kit/observer/observe.exe" ] ||
+  could_not_run "no release build in $release (cmake --preset release && cmake --build --preset release)"
+command -v bwrap >/dev/null || could_not_run "bubblewrap (bwrap) is not installed"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/check-medium-XXXXXX")
+sealed=
 cleanup() {
-  launch_stop_wine
+  # bwrap does not pass a signal on; its sealed processes end with it.
+  [ -z "$sealed" ] || kill -KILL "$sealed" 2>/dev/null || true
+  wait 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
-launch_ensure_display
+trap 'cleanup; trap - EXIT; exit 130' INT
+trap 'cleanup; trap - EXIT; exit 143' TERM
 
-# The fresh prefix that every check copies: made once, its server ended so
-# that its registry is on disk, and copied under a lock so that no other check
-# copies it half made.
-template=$root/build/medium-check-prefix
+# Runs a command in the sealed view, with the folders named before "--"
+# writable in it. Only the system folders, the kit and the release are there
+# besides; the medium is bound read-only.
+seal() {
+  local binds=() dir
+  for dir in /usr /etc /bin /sbin /lib /lib32 /lib64 /libx32; do
+    if [ -L "$dir" ]; then binds+=(--symlink "$(readlink "$dir")" "$dir")
+    elif [ -e "$dir" ]; then binds+=(--ro-bind "$dir" "$dir"); fi
+  done
+  while [ "$1" != -- ]; do binds+=(--bind "$1" "$1"); shift; done
+  shift
+  env -i PATH=/usr/bin:/bin HOME=/tmp ${LANG:+LANG=$LANG} ${LC_ALL:+LC_ALL=$LC_ALL} \
+    ${TZ:+TZ=$TZ} LAUNCH_RELEASE_DIR="$release" LAUNCH_DISPLAY=:1 \
+    LAUNCH_WINEPREFIX="$prefix" \
+    bwrap --die-with-parent --unshare-all --new-session --proc /proc --dev /dev \
+    --tmpfs /tmp "${binds[@]}" --ro-bind "$kit" "$kit" --ro-bind "$release" "$release" \
+    --ro-bind "$medium" "$medium" --chdir /tmp -- "$@" &
+  sealed=$!
+  local status=0
+  wait "$sealed" || status=$?
+  sealed=
+  return $status
+}
+
+# The fresh prefix that every check copies, made once (a minute under
+# emulation) and copied under a lock, so that no check copies it half made.
+template=$root/build/medium-check
+mkdir -p "$template"
 (
   flock 9
-  if [ ! -f "$template/.launch-ready" ]; then
-    (WINEPREFIX=$template; launch_ensure_prefix; wineserver -k; wineserver -w) \
-      >/dev/null 2>&1 || true
+  if [ ! -f "$template/prefix/.launch-ready" ]; then
+    prefix=$template/prefix
+    seal "$template" -- "$kit/in-sealed-machine.sh" true >/dev/null 2>&1 ||
+      could_not_run "no Wine prefix could be made in $template"
   fi
-  cp -a "$template" "$WINEPREFIX"
-) 9>"$template.copy-lock"
-launch_ensure_prefix
-python3 "$kit/check_medium.py" "$@"
+  cp -a "$template/prefix" "$work/prefix"
+) 9>"$template/copy.lock"
+
+prefix=$work/prefix
+status=0
+seal "$work" -- "$kit/in-sealed-machine.sh" "$python" "$kit/check_medium.py" \
+  --version "$version" "$medium" ${report:+"$work/report"} || status=$?
+if [ -n "$report" ] && [ -d "$work/report" ]; then
+  mkdir -p "$report"
+  cp "$work/report"/* "$report"/
+fi
+exit $status

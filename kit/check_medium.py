@@ -4,13 +4,19 @@ Checks a Lexivane medium (a folder, or an .iso read with xorriso) before it is
 pressed: first its files (autorun.inf, the files that the launcher probes, the
 compressed files and the file dates), then what its LAUNCH.EXE does, started
 as autorun starts it from CD-ROM drive D:, on five simulated customer
-machines. Runs under kit/check-medium.sh, which gives it a throw-away Wine
-prefix. Exit 0 when the medium keeps its kind's promise, 1 with the reasons
-otherwise, 2 for a usage error."""
+machines. What it starts is recorded and ended before it runs.
+
+Exit codes: 0 the medium keeps its promise, 1 it does not (with the reasons),
+2 usage error, 3 the check itself could not run (with the cause).
+
+Runs under kit/check-medium.sh, which gives it a throw-away Wine prefix in a
+sealed view of this machine."""
 
 import argparse
 import getpass
+import html
 import pathlib
+import re
 import shutil
 import struct
 import subprocess
@@ -159,9 +165,13 @@ class Medium:
         return (self.program or self.files).stat().st_mtime
 
 
+class CheckFailed(Exception):
+    """The check itself could not run to its end (not a fault of the medium)."""
+
+
 def install_copy(version, stamp, program=True):
     """A simulated installed copy: the stand-in main application dated stamp,
-    or no program file at all."""
+    or no program file at all. The check never runs it."""
     wd.install_copy(version, STANDIN / "lxv.exe" if program else None, stamp)
 
 
@@ -178,13 +188,43 @@ def machines(medium, version):
     ]
 
 
+def drive_c_files():
+    """Every file of the machine's drive C: but Wine's own Windows folder,
+    with its size and time, by its Windows path."""
+    drive = wd.prefix() / "drive_c"
+    files = {}
+    for path in drive.rglob("*"):
+        rel = path.relative_to(drive)
+        if rel.parts[0].lower() != "windows" and path.is_file() and not path.is_symlink():
+            status = path.stat()
+            files["C:\\" + "\\".join(rel.parts)] = (status.st_size, status.st_mtime_ns, path)
+    return files
+
+
 def run_machine(name, prepare, command, shots):
+    """Runs the medium's start program on one machine. What it starts is
+    recorded and ended before it runs; what it writes is what changed on
+    drive C:."""
     wd.forget_installed_copy()
     wd.clear_temp_directory()
     prepare()
-    run = wd.run(*command, box_shots=shots)
-    temp = {p.name: p.read_bytes() for p in sorted(wd.temp_directory().iterdir()) if p.is_file()}
-    return {"name": name, "run": run, "temp": temp, "shots": shots}
+    before = drive_c_files()
+    try:
+        run = wd.run(*command, box_shots=shots, observe=True)
+    except (TimeoutError, wd.BoxMismatch) as error:
+        raise CheckFailed(f"machine {name}: {error}") from error
+    written = {path: entry[2].read_bytes() for path, entry in drive_c_files().items()
+               if before.get(path, (None,))[:2] != entry[:2]}
+    return {"name": name, "run": run, "written": written, "shots": shots}
+
+
+def handed_over(row):
+    """The module lines of the hand-off list written on a machine, or None."""
+    for path, data in row["written"].items():
+        if path.lower().endswith("\\autoload.lst"):
+            lines = data.decode("cp1252", "replace").split("\r\n")
+            return lines[:-2] if lines[-2:] == ["Setup 2.0", ""] else lines
+    return None
 
 
 def promise_kept(medium, rows):
@@ -193,17 +233,17 @@ def promise_kept(medium, rows):
         fresh = rows[0]
         if not fresh["run"].records:
             return ["on a fresh machine the launcher started no setup"]
-        record = fresh["run"].records[0]
-        if not record["command_line"].endswith(f'"{medium.windows_dir}"'):
-            return [f"setup was started with {record['command_line']}, "
+        line = fresh["run"].records[0].get("command_line", "")
+        if not line.endswith(f'"{medium.windows_dir}"'):
+            return [f"setup was started with {line}, "
                     f"not with the medium directory {medium.windows_dir}"]
         if medium.program.name.lower().endswith("_"):
             for name, entry in (("Lxv.exe", medium.program), ("Pyrn.DLL", medium.library)):
                 source = entry.name if entry else "its compressed file"
-                if fresh["temp"].get(name) != medium.expanded.get(source):
+                if fresh["written"].get(TEMP + name) != medium.expanded.get(source):
                     return [f"the setup program's {name} is not {source} expanded byte for byte"]
-        elif not record["command_line"].upper().startswith(medium.windows_dir + "LXV.EXE"):
-            return [f"setup was not started from the medium: {record['command_line']}"]
+        elif not line.upper().startswith(medium.windows_dir + "LXV.EXE"):
+            return [f"setup was not started from the medium: {line}"]
         return []
     wanted = [medium.windows_dir + name for name in medium.modules()]
     if not wanted:
@@ -211,20 +251,21 @@ def promise_kept(medium, rows):
                 "(a name with 604 or 304 that the launcher hands over)"]
     reasons = []
     for row in rows[1:3]:
-        handed = [sorted(r["list"].split("|")[:-1], key=str.lower)
-                  for r in row["run"].records if "list" in r]
-        if handed != [wanted]:
+        handed = handed_over(row)
+        if sorted(handed or [], key=str.lower) != wanted:
             reasons.append(f"machine {row['name']}: handed over {handed or 'nothing'}, "
                            f"expected {wanted}")
     return reasons
 
 
-def cell(items):
-    return "<br>".join(items).replace("|", "\\|").replace("\n", " / ") or "none"
+def markdown(text):
+    """Text as it reads in Markdown and HTML, whatever a file name holds."""
+    text = html.escape(text, quote=True)
+    return re.sub(r"([\\`*_{}\[\]()#+\-.!|~])", r"\\\1", text)
 
 
-def table(rows, links=False):
-    """One Markdown row per machine; with links, each box carries its picture."""
+def table(rows, escape=str, links=False):
+    """One row per machine; with links, each box carries its picture."""
     lines = ["| Machine | Boxes | Started | Files written |", "|---|---|---|---|"]
     for row in rows:
         run = row["run"]
@@ -232,14 +273,20 @@ def table(rows, links=False):
         for n, (caption, text) in enumerate(run.boxes, 1):
             shot = row["shots"] / f"box-{n}.png"
             picture = f" ![box {n}]({shot_name(row, shot)})" if links and shot.exists() else ""
-            boxes.append(f"[{caption}] {text}{picture}")
-        started = [f"{r['command_line']} in {r['directory']}" for r in run.records]
-        written = [f"{TEMP}{name} ({len(data)} bytes)" for name, data in row["temp"].items()]
-        written += [f"{r['list_file']}: {r['list']}" for r in run.records
-                    if r.get("list_file", "none") != "none"]
-        lines.append("| " + " | ".join(cell(x) for x in
-                                         ([row["name"]], boxes, started, written)) + " |")
+            boxes.append(escape(f"[{caption}] {text}") + picture)
+        started = [escape(f"{r.get('command_line', '?')} in {r.get('directory', '?')}")
+                   for r in run.records]
+        written = [escape(f"{path} ({len(data)} bytes)") for path, data in row["written"].items()]
+        handed = handed_over(row)
+        if handed is not None:
+            written.append(escape("list: " + " / ".join(handed)))
+        cells = [[escape(row["name"])], boxes, started, written]
+        lines.append("| " + " | ".join(cell(x) for x in cells) + " |")
     return "\n".join(lines)
+
+
+def cell(items):
+    return "<br>".join(item.replace("|", "\\|").replace("\n", " / ") for item in items) or "none"
 
 
 def shot_name(row, shot):
@@ -251,14 +298,23 @@ def write_report(folder, medium_path, kind, rows, reasons):
     for row in rows:
         for shot in row["shots"].glob("*.png"):
             shutil.copy(shot, folder / shot_name(row, shot))
-    text = [f"# {medium_path.name}: a {kind} medium", "", table(rows, links=True), ""]
-    text += [f"- problem: {r}" for r in reasons] or ["The medium keeps its promise."]
+    text = [f"# {markdown(medium_path.name)}: a {kind} medium", "",
+            table(rows, markdown, links=True), ""]
+    text += [f"- problem: {markdown(r)}" for r in reasons] or ["The medium keeps its promise."]
     (folder / "report.md").write_text("\n".join(text) + "\n")
 
 
+def version(text):
+    if not re.fullmatch(r"[0-9]{1,5}(\.[0-9]{1,5}){0,3}", text):
+        raise argparse.ArgumentTypeError(f"'{text}' is not a version such as 9.1")
+    return text
+
+
 def parse_args(argv):
-    parser = argparse.ArgumentParser(prog="check-medium.sh", description=__doc__.split("\n\n")[1])
-    parser.add_argument("--version", default="9.1",
+    parser = argparse.ArgumentParser(prog="check-medium.sh", description=__doc__.split("\n\n")[1],
+                                     formatter_class=argparse.RawDescriptionHelpFormatter,
+                                     epilog=__doc__.split("\n\n")[2])
+    parser.add_argument("--version", default="9.1", type=version,
                         help="version of the simulated installed copies (default 9.1)")
     parser.add_argument("medium", type=pathlib.Path, help="a medium folder or an .iso image")
     parser.add_argument("report_dir", type=pathlib.Path, nargs="?",
@@ -266,17 +322,104 @@ def parse_args(argv):
     return parser.parse_args(argv)
 
 
+def paths(argv):
+    """For kit/check-medium.sh: the medium, the report folder (or an empty
+    line) and the version, one a line; the exit code of a usage error, or 0
+    and nothing after --help."""
+    try:
+        args = parse_args(argv)
+    except SystemExit as exit_:
+        return 0 if exit_.code == 0 else 2
+    if not args.medium.exists():
+        print(f"check-medium.sh: {args.medium} does not exist", file=sys.stderr)
+        return 2
+    for path in (args.medium, args.report_dir):
+        if path and "\n" in str(path.resolve()):
+            print(f"check-medium.sh: {path}: a path with a line break", file=sys.stderr)
+            return 2
+    print(args.medium.resolve())
+    print(args.report_dir.resolve() if args.report_dir else "")
+    print(args.version)
+    return 0
+
+
+def xorriso(image, *commands, read_fs="any"):
+    done = subprocess.run(["xorriso", "-no_rc", "-osirrox", "on", "-read_fs", read_fs,
+                           "-indev", str(image), *commands], capture_output=True, text=True,
+                          errors="surrogateescape")
+    if done.returncode != 0:
+        raise Usage(f"xorriso cannot read {image}: {done.stderr.strip().splitlines()[-1:]}")
+    return done.stdout
+
+
+def image_entries(image, read_fs):
+    """The image's paths in one of its trees, each with its type letter."""
+    listing = xorriso(image, "-find", "/", "-exec", "lsdl", read_fs=read_fs)
+    entries = {}
+    for line in listing.splitlines():
+        match = re.match(r"(\S)\S*\s.*?'(/.*)'$", line)
+        if match and match.group(2) != "/":
+            entries[match.group(2)] = match.group(1)
+    return entries
+
+
+def image_differences(image):
+    """Where what Windows reads (the Joliet tree) differs from the Unix view
+    (Rock Ridge) that the image was made from."""
+    unix, windows = image_entries(image, "any"), image_entries(image, "norock")
+    problems = []
+    for path in sorted(set(unix) | set(windows)):
+        if path not in windows:
+            what = "a symbolic link" if unix[path] == "l" else "on the image"
+            problems.append(f"{path.lstrip('/')} is {what}, but Windows does not see it "
+                            "(the image's Joliet names lack it)")
+        elif path not in unix:
+            problems.append(f"Windows sees {path.lstrip('/')}, which the image's Unix "
+                            "names lack (a name cut or changed for Joliet)")
+    return problems
+
+
 def open_medium(path, work):
+    """The medium as Windows sees it, and what differs from the view it was
+    made from."""
     if path.suffix.lower() == ".iso" and path.is_file():
         folder = work / "medium"
-        done = subprocess.run(["xorriso", "-osirrox", "on", "-indev", str(path),
-                               "-extract", "/", str(folder)], capture_output=True, text=True)
-        if done.returncode != 0:
-            raise Usage(f"xorriso cannot read {path}: {done.stderr.strip().splitlines()[-1:]}")
-        return folder
+        xorriso(path, "-extract", "/", str(folder), read_fs="norock")
+        subprocess.run(["chmod", "-R", "u+w", str(folder)], check=False)
+        return folder, image_differences(path)
     if not path.is_dir():
         raise Usage(f"{path} is neither a folder nor an .iso image")
-    return path
+    odd = [entry for entry in sorted(path.rglob("*"))
+           if entry.is_symlink() or not (entry.is_file() or entry.is_dir())]
+    return path, [f"{entry.relative_to(path)} is a symbolic link or a special file: a "
+                  "disc made from this folder may leave it out" for entry in odd]
+
+
+def check(args, work):
+    try:
+        root, problems = open_medium(args.medium.resolve(), work)
+    except Usage as error:
+        print(f"check-medium.sh: {error}", file=sys.stderr)
+        return 2
+    medium = Medium(root.resolve())
+    kind = "full" if medium.full else "modules-only"
+    print(f"{args.medium}: a {kind} medium{', nested' if medium.nested else ''}")
+    command = medium.lint()
+    rows = []
+    if command:
+        wd.map_drive("d", medium.root)
+        for name, prepare in machines(medium, args.version):
+            shots = work / f"machine-{name[0]}"
+            shots.mkdir()
+            rows.append(run_machine(name, prepare, command, shots))
+        print(table(rows))
+    reasons = problems + medium.problems + (promise_kept(medium, rows) if rows else [])
+    if args.report_dir:
+        write_report(args.report_dir, args.medium, kind, rows, reasons)
+    for reason in reasons:
+        print(f"problem: {reason}")
+    print("the medium keeps its promise" if not reasons else "the medium is not ready")
+    return 1 if reasons else 0
 
 
 def main(argv):
@@ -286,32 +429,12 @@ def main(argv):
         return 0 if exit_.code == 0 else 2
     work = pathlib.Path(tempfile.mkdtemp(prefix="check-medium-"))
     try:
-        try:
-            medium = Medium(open_medium(args.medium.resolve(), work).resolve())
-        except Usage as error:
-            print(f"check-medium.sh: {error}", file=sys.stderr)
-            return 2
-        kind = "full" if medium.full else "modules-only"
-        print(f"{args.medium}: a {kind} medium{', nested' if medium.nested else ''}")
-        command = medium.lint()
-        rows = []
-        if command:
-            wd.map_drive("d", medium.root)
-            for name, prepare in machines(medium, args.version):
-                shots = work / f"machine-{name[0]}"
-                shots.mkdir()
-                rows.append(run_machine(name, prepare, command, shots))
-            print(table(rows))
-        reasons = medium.problems + (promise_kept(medium, rows) if rows else [])
-        if args.report_dir:
-            write_report(args.report_dir, args.medium, kind, rows, reasons)
-        for reason in reasons:
-            print(f"problem: {reason}")
-        print("the medium keeps its promise" if not reasons else "the medium is not ready")
-        return 1 if reasons else 0
+        return check(args, work)
+    except (CheckFailed, OSError, subprocess.SubprocessError) as error:
+        print(f"check-medium.sh: the check could not run: {error}", file=sys.stderr)
+        return 3
     finally:
         shutil.rmtree(work, ignore_errors=True)
-
 
 
 if __name__ == "__main__":

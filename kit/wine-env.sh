@@ -55,6 +55,9 @@ launch_ensure_prefix() {
       wineboot -i >/dev/null 2>&1
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
       wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1
+      # The title bar's buttons are Marlett glyphs, which Debian's Wine
+      # does not find by itself: without it they show as letters.
+      cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
       wineserver -w
       touch "$WINEPREFIX/.launch-ready"
     fi

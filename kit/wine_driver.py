@@ -14,11 +14,17 @@ import time
 ROOT = pathlib.Path(__file__).resolve().parents[1]
 RELEASE = pathlib.Path(os.environ.get("LAUNCH_RELEASE_DIR", ROOT / "build" / "release"))
 MEDIA = RELEASE / "media"
+# Runs a program as a debugger does and ends every program that it starts
+# before that program's code runs, recording how it was started.
+OBSERVER = RELEASE / "kit" / "observer" / "observe.exe"
 
 
 def download_sites():
     """The download sites that the release build was configured with."""
-    cache = (RELEASE / "CMakeCache.txt").read_text()
+    cache_file = RELEASE / "CMakeCache.txt"
+    if not cache_file.exists():
+        return "(no release build)"
+    cache = cache_file.read_text()
     for line in cache.splitlines():
         if line.startswith("LAUNCH_DOWNLOAD_SITES:"):
             return line.split("=", 1)[1]
@@ -230,19 +236,31 @@ def run(program, *args, **kwargs):
     return _run_once(program, *args, **kwargs)
 
 
-def _run_once(program, *args, cwd=None, timeout=40, screenshot=None, extra_env=None,
-              box_shots=None):
-    """screenshot: a file for the screen as the first box shows; box_shots: a
-    folder for a picture of every box, cropped to it (box-1.png, ...)."""
+def _run_once(program, *args, **kwargs):
+    work = pathlib.Path(tempfile.mkdtemp(prefix="launch-run-"))
+    try:
+        return _run_in(work, program, *args, **kwargs)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def _run_in(work, program, *args, cwd=None, timeout=40, extra_env=None, box_shots=None,
+            observe=False):
+    """box_shots: a folder for a picture of every box, cropped to it
+    (box-1.png, ...);
+    observe: run the program under the observer, whose records then say what
+    it started (nothing that it starts runs)."""
     env = dict(environment())
     env["WINEDEBUG"] = "+msgbox"
-    work = pathlib.Path(tempfile.mkdtemp(prefix="launch-run-"))
-    record = work / "standin.txt"
+    record = work / "record.txt"
     env["LXV_STANDIN_RECORD"] = unix_to_windows(record)
     env.update(extra_env or {})
+    command = ["wine", program, *args]
+    if observe:
+        command[1:1] = [unix_to_windows(OBSERVER), unix_to_windows(record)]
     trace_path = work / "trace.txt"
     with open(trace_path, "w") as trace_file:
-        process = subprocess.Popen(["wine", program, *args], env=env, cwd=cwd,
+        process = subprocess.Popen(command, env=env, cwd=cwd,
                                    stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, stderr=trace_file)
     boxes, handled = [], {}
@@ -261,10 +279,6 @@ def _run_once(program, *args, cwd=None, timeout=40, screenshot=None, extra_env=N
                     if not name:
                         continue
                     boxes.append((name, _text_of_box(trace_path, len(boxes))))
-                    if screenshot and len(boxes) == 1:
-                        time.sleep(0.3)
-                        subprocess.run(["import", "-window", "root", str(screenshot)],
-                                       env=env, check=False)
                     if box_shots:
                         time.sleep(0.3)
                         shot = pathlib.Path(box_shots) / f"box-{len(boxes)}.png"
@@ -292,5 +306,4 @@ def _run_once(program, *args, cwd=None, timeout=40, screenshot=None, extra_env=N
         raise BoxMismatch(f"{len(texts)} boxes traced but {len(boxes)} seen on the screen: "
                           f"texts {texts}, seen {boxes}")
     records = parse_records(record.read_text(errors="replace")) if record.exists() else []
-    shutil.rmtree(work, ignore_errors=True)
     return Run(process.returncode, boxes, records, trace)

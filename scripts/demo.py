@@ -93,9 +93,15 @@ def kit(*command):
 
 
 def run(command, *args, screenshot=None):
+    """Runs the launcher; screenshot names the picture of its first box."""
     print(f"  run       {command} {' '.join(args)}".rstrip())
-    shot = SHOTS / screenshot if screenshot else None
-    report(wd.run(command, *args, screenshot=shot), shot)
+    with tempfile.TemporaryDirectory() as shots:
+        result = wd.run(command, *args, box_shots=shots)
+        first = pathlib.Path(shots) / "box-1.png"
+        shot = SHOTS / screenshot if screenshot and first.exists() else None
+        if shot:
+            shutil.copy(first, shot)
+    report(result, shot)
 
 
 def main():
