@@ -19,11 +19,13 @@ root=$(dirname "$kit")
 release=$(realpath -m "${LAUNCH_RELEASE_DIR:-$root/build/release}")
 python=/usr/bin/python3
 
+for arg in "$@"; do
+  case $arg in -h|--help) exec "$python" "$kit/check_medium.py" --help ;; esac
+done
 # The checker reads the arguments first: --help and usage errors answer at
 # once. It prints the medium, the report folder and the version.
 paths=$("$python" -c 'import sys; sys.path.insert(0, sys.argv[1]); import check_medium
 sys.exit(check_medium.paths(sys.argv[2:]))' "$kit" "$@") || exit $?
-[ -n "$paths" ] || exit 0
 { read -r medium; read -r report; read -r version; } <<<"$paths"
 
 could_not_run() { echo "check-medium.sh: the check could not run: $1" >&2; exit 3; }

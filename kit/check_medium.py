@@ -324,8 +324,7 @@ def parse_args(argv):
 
 def paths(argv):
     """For kit/check-medium.sh: the medium, the report folder (or an empty
-    line) and the version, one a line; the exit code of a usage error, or 0
-    and nothing after --help."""
+    line) and the version, one a line; or the exit code of a usage error."""
     try:
         args = parse_args(argv)
     except SystemExit as exit_:
@@ -357,7 +356,7 @@ def image_entries(image, read_fs):
     listing = xorriso(image, "-find", "/", "-exec", "lsdl", read_fs=read_fs)
     entries = {}
     for line in listing.splitlines():
-        match = re.match(r"(\S)\S*\s.*?'(/.*)'$", line)
+        match = re.match(r"(\S)\S*\s.*?'(/.*?)'(?: -> '.*')?$", line)
         if match and match.group(2) != "/":
             entries[match.group(2)] = match.group(1)
     return entries

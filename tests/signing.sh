@@ -17,7 +17,7 @@ openssl pkcs12 -export -inkey key.pem -in certificate.pem -passout file:password
 
 mkdir signed-release
 cp -r "$release/media" "$release/CMakeCache.txt" signed-release/
-"$source/kit/sign.sh" certificate.p12 password "$release/launch.exe" signed-release/launch.exe
+"$source/kit/sign.sh" certificate.p12 password "$release/launch.exe" signed-release/
 osslsigncode verify -CAfile certificate.pem -in signed-release/launch.exe | grep -qx "Signature verification: ok"
 osslsigncode remove-signature -in signed-release/launch.exe -out unsigned.exe >/dev/null
 cmp unsigned.exe "$release/launch.exe"
