@@ -23,6 +23,7 @@ import subprocess
 import sys
 import tempfile
 
+import make_medium
 import wine_driver as wd
 
 SZDD_MAGIC = b"SZDD\x88\xf0\x27\x33"
@@ -388,10 +389,21 @@ def open_medium(path, work):
         return folder, image_differences(path)
     if not path.is_dir():
         raise Usage(f"{path} is neither a folder nor an .iso image")
-    odd = [entry for entry in sorted(path.rglob("*"))
-           if entry.is_symlink() or not (entry.is_file() or entry.is_dir())]
-    return path, [f"{entry.relative_to(path)} is a symbolic link or a special file: a "
-                  "disc made from this folder may leave it out" for entry in odd]
+    return path, folder_problems(path)
+
+
+def folder_problems(path):
+    """What a disc made from the folder would not carry as it is."""
+    problems = []
+    for entry in sorted(path.rglob("*")):
+        if entry.is_symlink() or not (entry.is_file() or entry.is_dir()):
+            problems.append(f"{entry.relative_to(path)} is a symbolic link or a special "
+                            "file: a disc made from this folder may leave it out")
+        try:
+            make_medium.check_name(entry.relative_to(path), entry.name)
+        except make_medium.Refused as error:
+            problems.append(str(error))
+    return problems
 
 
 def check(args, work):
