@@ -238,7 +238,7 @@ def promise_kept(medium, rows):
         if not line.endswith(f'"{medium.windows_dir}"'):
             return [f"setup was started with {line}, "
                     f"not with the medium directory {medium.windows_dir}"]
-        if medium.program.name.lower().endswith("_"):
+        if medium.program and medium.program.name.lower().endswith("_"):
             for name, entry in (("Lxv.exe", medium.program), ("Pyrn.DLL", medium.library)):
                 source = entry.name if entry else "its compressed file"
                 if fresh["written"].get(TEMP + name) != medium.expanded.get(source):
