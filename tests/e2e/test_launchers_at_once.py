@@ -13,23 +13,20 @@ from launch_case import LaunchCase, wd
 
 
 def run_at_once(starts, timeout=600):
-    """Starts every (install folder, command) together, presses
-    every box until all have ended, and answers (exit code, box texts,
-    records) for each."""
+    """Starts every (install folder, command) together, presses every box
+    until all have ended, and answers (exit code, box texts, records) each."""
     work = pathlib.Path(tempfile.mkdtemp(prefix="launch-at-once-"))
-    processes = []
+    env, processes = wd.environment(), []
     for i, (install, *command) in enumerate(starts):
-        env = wd.environment() | {"WINEDEBUG": "+msgbox", "LXV_STANDIN_INSTALL_DIR": install,
-                                  "LXV_STANDIN_RECORD": wd.unix_to_windows(work / f"{i}.txt")}
-        with open(work / f"{i}.trace", "w") as trace:
-            processes.append(subprocess.Popen(["wine", *command], env=env, stderr=trace,
-                                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL))
+        own = {"WINEDEBUG": "+msgbox", "LXV_STANDIN_INSTALL_DIR": install,
+               "LXV_STANDIN_RECORD": wd.unix_to_windows(work / f"{i}.txt")}
+        processes.append(subprocess.Popen(["wine", *command], env=env | own, stdin=subprocess.DEVNULL,
+                                          stdout=subprocess.DEVNULL, stderr=open(work / f"{i}.trace", "w")))
     deadline, quiet = time.monotonic() + timeout, 0
     while quiet < 5 and time.monotonic() < deadline:
-        windows = wd._visible_windows(wd.environment())
+        windows = wd._visible_windows(env)
         for window in windows:
-            subprocess.run(["xdotool", "key", "--window", window, "space"], env=wd.environment(),
-                           stderr=subprocess.DEVNULL)
+            subprocess.run(["xdotool", "key", "--window", window, "space"], env=env, stderr=subprocess.DEVNULL)
         busy = windows or any(p.poll() is None for p in processes) or wd._main_application_running()
         quiet = 0 if busy else quiet + 1
         time.sleep(0.2)
@@ -49,22 +46,18 @@ class AtOnce(LaunchCase):
         shutil.copytree(wd.MEDIA / "compressed", medium_e)
         (medium_e / "Lxv.Ex_").write_bytes(self.original("Lxv.exe") + b"medium E")
         wd.map_drive("e", medium_e)
-        drive_c = wd.prefix() / "drive_c"
-        for _ in range(3):
-            for name in ("inst-d", "inst-e"):
-                shutil.rmtree(drive_c / name, ignore_errors=True)
-                self.addCleanup(shutil.rmtree, drive_c / name, ignore_errors=True)
+        for round in range(3):
             wd.forget_installed_copy()
-            wd.clear_temp_directory()
-            d1, d2, e = run_at_once([("C:\\inst-d\\", "D:\\LAUNCH.EXE", "autorun"),
-                                     ("C:\\inst-d\\", "D:\\LAUNCH.EXE"),
-                                     ("C:\\inst-e\\", "E:\\LAUNCH.EXE")])
+            d, e = self.work / f"d{round}", self.work / f"e{round}"
+            install = {folder: wd.unix_to_windows(folder) + "\\" for folder in (d, e)}
+            d1, d2, e_run = run_at_once([(install[d], "D:\\LAUNCH.EXE", "autorun"),
+                                         (install[d], "D:\\LAUNCH.EXE"), (install[e], "E:\\LAUNCH.EXE")])
             # The autorun and the double-click of D: give one setup, silently.
             self.assertEqual((d1[:2], d2[:2], len(d1[2] + d2[2])), ((0, []), (0, []), 1))
-            self.assertEqual((drive_c / "inst-d" / "Lxv.Exe").read_bytes(), self.original("Lxv.exe"))
+            self.assertEqual((d / "Lxv.Exe").read_bytes(), self.original("Lxv.exe"))
             # E: starts its own program, or refuses.
-            if e[2]:
-                self.assertEqual((drive_c / "inst-e" / "Lxv.Exe").read_bytes(), (medium_e / "Lxv.Ex_").read_bytes())
+            if e_run[2]:
+                self.assertEqual((e / "Lxv.Exe").read_bytes(), (medium_e / "Lxv.Ex_").read_bytes())
 
 
 if __name__ == "__main__":
