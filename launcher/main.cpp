@@ -15,11 +15,12 @@
 #include "system_services/startup.h"
 
 namespace services {
-// A path or argument refused as too long gets its own box: nothing was
-// started, and nothing is wrong with the program. Every other error ends in
-// the last-chance box.
+// A path or argument refused as too long or unusable gets its own box:
+// nothing was started, and nothing is wrong with the program. Every other
+// error ends in the last-chance box.
 void Raise(const Exception& error) {
-  if (std::strcmp(error.TypeName(), ETooLongError::kTypeName) == 0) {
+  if (std::strcmp(error.TypeName(), ETooLongError::kTypeName) == 0 ||
+      std::strcmp(error.TypeName(), EUnusablePathError::kTypeName) == 0) {
     ShowMessage(error.Message() + " Nothing was started.", "Cannot Start");
     std::exit(0);
   }

@@ -35,7 +35,8 @@ void HandOffModules(const std::string& mediumDirectory,
       mediumDirectory, EnumerateDirectory(mediumDirectory + "*.*"),
       CompareNoCase);
 
-  DeleteFilePlain(listFile);
+  // An old list goes even when read-only: kept, it would be read again.
+  DeleteFileForced(listFile);
   // A list that cannot be created or written in full is not handed over.
   if (!lines.empty() && SaveListToFile(lines, listFile))
     ShowAdvice("Unable to Auto Install modules");

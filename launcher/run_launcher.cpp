@@ -6,6 +6,7 @@
 #include "system_services/expand.h"
 #include "system_services/files.h"
 #include "system_services/messages.h"
+#include "system_services/named_lock.h"
 #include "system_services/paths.h"
 #include "system_services/process.h"
 
@@ -33,6 +34,9 @@ bool ExpandSetupFiles(const std::string& medium, const std::string& temp) {
 void RunLauncher(const std::string& programPath,
                  const std::string& firstArgument) {
   std::string medium = MediumDirectory(programPath);
+  // Autorun and a double-click at once: the launcher that is already busy
+  // with this medium does the job, the other one steps aside.
+  if (!TakeLock("medium", medium, false)) return;
   if (!CheckStartup(medium)) return;
 
   std::string temp = SetupTemporaryDirectory();
@@ -45,7 +49,12 @@ void RunLauncher(const std::string& programPath,
   std::string mediumProgram =
       medium + (plan.expandFirst ? "Lxv.ex_" : "Lxv.exe");
   if (InstalledCopyIsNewer(mediumProgram, firstArgument)) return;
-  if (plan.expandFirst && !ExpandSetupFiles(medium, temp)) return;
+  // Launchers of other media expand into the same directory: one at a time,
+  // from its expansion to its end, so that each starts what it expanded.
+  if (plan.expandFirst) {
+    TakeLock("temporary", temp, true);
+    if (!ExpandSetupFiles(medium, temp)) return;
+  }
 
   MakeDirectoryCurrent(plan.workingDirectory);
   unsigned code = RunProgram(plan.commandLine, kShowNormal);

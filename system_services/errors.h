@@ -46,6 +46,8 @@ SERVICES_ERROR_TYPE(EWriteError);
 // A path or argument that does not fit the platform buffers; refused rather
 // than cut into another path.
 SERVICES_ERROR_TYPE(ETooLongError);
+// A path that the code page cannot hold and that has no short form to use.
+SERVICES_ERROR_TYPE(EUnusablePathError);
 
 #undef SERVICES_ERROR_TYPE
 

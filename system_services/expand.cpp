@@ -119,6 +119,20 @@ UniqueLz CreateDestination(const LzLibrary& lz,
   }
   return handle;
 }
+
+// Files are expanded under another name beside the destination, and take its
+// name only when whole: a cut copy is never taken for the program, nor
+// replaces a good one from an earlier setup. The name is as long as the
+// destination's, so that no path grows past a limit.
+std::string PartialName(const std::string& destination) {
+  return destination.substr(0, destination.size() - 1) + '~';
+}
+
+// A destination that cannot go (a folder, a file in use) stays as it is.
+bool TakePlace(const std::string& partial, const std::string& destination) {
+  DeleteFileA(destination.c_str());
+  return MoveFileA(partial.c_str(), destination.c_str()) != FALSE;
+}
 }  // namespace
 
 bool ExpandFile(const std::string& source, const std::string& destination) {
@@ -135,7 +149,8 @@ bool ExpandFile(const std::string& source, const std::string& destination) {
     ShowCopyError("Error opening source file " + Quoted(source));
     return false;
   }
-  UniqueLz to = CreateDestination(lz, destination);
+  std::string partial = PartialName(destination);
+  UniqueLz to = CreateDestination(lz, partial);
   if (!to.valid()) {
     ShowCopyError("Error opening destination file " + Quoted(destination));
     return false;
@@ -150,6 +165,11 @@ bool ExpandFile(const std::string& source, const std::string& destination) {
                   Quoted(destination));
   to.reset();
   from.reset();
+  if (copiedWhole && !TakePlace(partial, destination)) {
+    ShowCopyError("Error opening destination file " + Quoted(destination));
+    copiedWhole = false;
+  }
+  if (!copiedWhole) DeleteFileA(partial.c_str());
   return copiedWhole;
 }
 

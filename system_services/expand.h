@@ -7,7 +7,8 @@
 namespace services {
 
 // Shows a "CopyFile" box and answers false when the source or destination
-// cannot be opened or the copy fails.
+// cannot be opened or the copy fails; the destination then stays as it was,
+// and nothing of the failed copy is left.
 bool ExpandFile(const std::string& source, const std::string& destination);
 
 }  // namespace services

@@ -40,8 +40,6 @@ bool DeleteFileForced(const std::string& name) {
   return DeleteFileA(name.c_str()) != FALSE;
 }
 
-void DeleteFilePlain(const std::string& name) { DeleteFileA(name.c_str()); }
-
 void EnsureFileExists(const std::string& name) {
   if (FileExistsSafe(name)) {
     MoveFileA(name.c_str(), name.c_str());

@@ -16,8 +16,6 @@ long FileStamp(const std::string& name);
 bool FileExistsSafe(const std::string& name);
 // Clears the attributes first, so that read-only files go too.
 bool DeleteFileForced(const std::string& name);
-// Plain deletion; a failure is ignored.
-void DeleteFilePlain(const std::string& name);
 void EnsureFileExists(const std::string& name);
 // Every entry that the pattern matches, folders and "." ".." included, by
 // its long name, or by its 8.3 alias when the code page cannot hold the long

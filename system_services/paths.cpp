@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "code_page_paths.h"
 #include "errors.h"
 #include "reported_call.h"
 
@@ -72,7 +73,7 @@ std::string TempDirectory() {
       [](DWORD length) { return length == 0; });
   if (length >= kPathBuffer)
     Raise(ETooLongError("The path of the temporary directory is too long."));
-  return WithTrailingBackslash(std::string(buffer, length));
+  return WithTrailingBackslash(TempPathInCodePage(std::string(buffer, length)));
 }
 
 std::string MapChars(const std::string& text, const std::string& toSet,

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "code_page_paths.h"
 #include "errors.h"
 #include "reported_call.h"
 
@@ -14,7 +15,7 @@ std::string ProgramPath() {
   // A full buffer means the path was cut (and, on older systems, not ended).
   if (length >= kBuffer)
     Raise(ETooLongError("The path of this program is too long."));
-  return std::string(path, length);
+  return ProgramPathInCodePage(std::string(path, length));
 }
 
 std::string ProcessCommandLine() { return GetCommandLineA(); }

@@ -63,6 +63,13 @@ struct NullHandleTraits {
   static bool Valid(HANDLE h) { return h != nullptr; }
   static void Release(HANDLE h) { CloseHandle(h); }
 };
+// A mutex that this process owns: given back, then closed.
+struct OwnedMutexTraits : NullHandleTraits {
+  static void Release(HANDLE h) {
+    ReleaseMutex(h);
+    CloseHandle(h);
+  }
+};
 struct KeyTraits {
   using Value = HKEY;
   static HKEY Empty() { return nullptr; }
@@ -99,6 +106,8 @@ struct SidTraits {
 using UniqueFile = UniqueHandle<InvalidHandleFileTraits>;
 using UniqueFind = UniqueHandle<InvalidHandleFindTraits>;
 using UniqueToken = UniqueHandle<NullHandleTraits>;
+using UniqueKernelObject = UniqueHandle<NullHandleTraits>;
+using OwnedMutex = UniqueHandle<OwnedMutexTraits>;
 using UniqueKey = UniqueHandle<KeyTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueLz = UniqueHandle<LzTraits>;

@@ -75,6 +75,17 @@ class Expansion(LaunchCase):
         for name in ("Lxv.exe", "Pyrn.DLL"):
             self.assertEqual((temp / name).read_bytes(), self.original(name))
 
+    def test_medium_and_temporary_directory_outside_the_code_page_go_by_their_short_forms(self):
+        drive_c = wd.prefix() / "drive_c"
+        for name in ("\u041c\u0435\u0434\u0438\u0430", "\u0141ukasz"):  # on code page 1252
+            self.addCleanup(shutil.rmtree, drive_c / name, ignore_errors=True)
+        shutil.copytree(wd.MEDIA / "compressed", drive_c / "\u041c\u0435\u0434\u0438\u0430")
+        (drive_c / "\u0141ukasz").mkdir()
+        self.set_temp("C:\\\u0141ukasz")
+        run = self.launch(program="C:\\\u041c\u0435\u0434\u0438\u0430\\LAUNCH.EXE")
+        self.assertEqual((run.boxes, len(run.records)), ([], 1), run)
+        self.assertRegex(run.records[0]["command_line"], r'^C:\\[^?\\]+\\LXV\.EXE "C:\\[^?\\]+\\"$')
+
     def test_medium_too_long_for_its_file_names_is_refused(self):
         self.addCleanup(shutil.rmtree, wd.prefix() / "drive_c" / "deepmed", ignore_errors=True)
         medium, medium_path = nested_folder("deepmed", 249)

@@ -150,12 +150,16 @@ class HandOff(InstalledCopyCase):
 
     def test_no_modules_deletes_an_old_list_and_still_starts_the_application(self):
         self.modules_medium("readme.txt", "Shared.604")
-        self.register()
-        (self.data / "AutoLoad.Lst").write_text("an older list\r\n")
-        run = self.launch()
-        self.assertFalse((self.data / "AutoLoad.Lst").exists())
-        self.assertEqual(run.records[0]["list_file"], "none")
-        self.assertEqual(run.boxes, [READY])
+        for mode in (0o644, 0o444):  # a read-only list goes too
+            with self.subTest(mode=oct(mode)):
+                wd.forget_installed_copy()
+                self.register()
+                (self.data / "AutoLoad.Lst").write_text("an older list\r\n")
+                (self.data / "AutoLoad.Lst").chmod(mode)
+                run = self.launch()
+                self.assertFalse((self.data / "AutoLoad.Lst").exists())
+                self.assertEqual(run.records[0]["list_file"], "none")
+                self.assertEqual(run.boxes, [READY])
 
     def test_list_that_cannot_be_written_is_advised_and_the_application_still_starts(self):
         self.modules_medium("alpha.604")

@@ -37,6 +37,8 @@ class Scratch {
     path_ = std::string(temp) + "unit-" +
             std::to_string(GetCurrentProcessId()) + "-" +
             std::to_string(counter_++) + "\\";
+    // Wine gives every run the same process id: a failed run's folder goes.
+    RemoveTree(path_);
     EXPECT_TRUE(CreateDirectoryA(path_.c_str(), nullptr)) << path_;
   }
   ~Scratch() { RemoveTree(path_); }
