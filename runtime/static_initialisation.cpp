@@ -9,9 +9,6 @@ using Constructor = void (*)();
 extern Constructor __CTOR_LIST__[];
 
 void __main() {
-  static bool done = false;
-  if (done) return;
-  done = true;
   int count = 0;
   while (__CTOR_LIST__[count + 1]) ++count;
   // In the order that the C runtime's start-up keeps: the last entry first.
