@@ -2,7 +2,6 @@
 // way ends the program in its box (see Raise below). Only the shipped build
 // has no C++ exceptions; in the others a fault of the standard library ends
 // the program without a box.
-#include <cstdlib>
 #include <cstring>
 
 #include "first_argument.h"
@@ -22,7 +21,7 @@ void Raise(const Exception& error) {
   if (std::strcmp(error.TypeName(), ETooLongError::kTypeName) == 0 ||
       std::strcmp(error.TypeName(), EUnusablePathError::kTypeName) == 0) {
     ShowMessage(error.Message() + " Nothing was started.", "Cannot Start");
-    std::exit(0);
+    EndProcess(0);
   }
   LastChance(error);
 }

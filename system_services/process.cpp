@@ -34,4 +34,6 @@ unsigned RunProgram(const std::string& commandLine, unsigned showMode) {
       [](UINT code) { return code < 32; });
 }
 
+void EndProcess(unsigned exitCode) { ExitProcess(exitCode); }
+
 }  // namespace services

@@ -18,5 +18,7 @@ void MakeDirectoryCurrent(const std::string& directory);
 // The platform's SW_SHOWNORMAL, the one mode programs are started with.
 constexpr unsigned kShowNormal = 1;
 unsigned RunProgram(const std::string& commandLine, unsigned showMode);
+// Ends the process at once with the exit code.
+[[noreturn]] void EndProcess(unsigned exitCode);
 
 }  // namespace services

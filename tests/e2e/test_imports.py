@@ -1,6 +1,7 @@
 """The shipped program must load on Windows 95 and NT 4: it imports only from
-the system DLLs they have, and only functions on the checked-in list of
-functions that both export. Run against the release build."""
+the system DLLs they have (no C runtime DLL, which the first Windows 95 lacks),
+and only functions on the checked-in list of functions that both export. Run
+against the release build."""
 
 import pathlib
 import sys
@@ -15,7 +16,7 @@ import wine_driver as wd  # noqa: E402
 
 # LZ32.DLL is not a known DLL: imported, a copy planted beside the program
 # would be loaded in its place. It is loaded from the system directory.
-ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll"}
+ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll"}
 ALLOW_LIST = pathlib.Path(__file__).with_name("win95_nt4_imports.txt")
 # Every function that the program looks up by name at run time, never imports:
 # absent from Windows 95 and NT 4, or in a library loaded by full path.
@@ -71,8 +72,9 @@ class ShippedProgram(unittest.TestCase):
             for function in sorted(functions):
                 with self.subTest(function=function):
                     self.assertNotIn((dll, function), self.found)
-                    self.assertIn(b"\0" + function.encode() + b"\0", data)
-        self.assertIn(b"\0LZ32.DLL\0", data)
+                    self.assertTrue(b"\0" + function.encode() + b"\0" in data)
+        # Its name may follow other bytes (the linker merges constants).
+        self.assertTrue(b"LZ32.DLL\0" in data, "LZ32.DLL is not named")
 
     def test_load_configuration_takes_imported_dlls_from_the_system_directory(self):
         image = self.exe.read_bytes()

@@ -1,25 +1,25 @@
 // Where the standard library's faults go in the shipped program, which is
 // built without C++ exceptions. The library's own reporters build
 // std::logic_error and its kin, and with them link <stdexcept>, a second,
-// copy-on-write string and the unwinder: most of a 64 KB program. Here a
-// fault (a length past max_size, a string index out of range, no memory)
-// ends the program in the last-chance box.
-#include <cstdlib>
-#include <new>
-
+// copy-on-write string and the unwinder: most of the program. Here a fault (a
+// length past max_size, a string index out of range, no memory) ends the
+// program in the last-chance box.
+#include "faults.h"
 #include "system_services/errors.h"
 
 namespace {
 [[noreturn]] void Unexpected() {
   services::Raise(services::Exception("Unexpected error"));
 }
-[[noreturn]] void OutOfMemory() {
-  services::Raise(services::Exception("Out of memory"));
-}
 }  // namespace
 
+namespace runtime {
+void OutOfMemory() { services::Raise(services::Exception("Out of memory")); }
+}  // namespace runtime
+
 namespace std {
-void __throw_bad_alloc() { OutOfMemory(); }
+void __throw_bad_alloc() { runtime::OutOfMemory(); }
+void __throw_bad_array_new_length() { runtime::OutOfMemory(); }
 void __throw_length_error(const char*) { Unexpected(); }
 void __throw_logic_error(const char*) { Unexpected(); }
 void __throw_out_of_range(const char*) { Unexpected(); }
@@ -32,11 +32,3 @@ void __glibcxx_assert_fail(const char*, int, const char*,
   Unexpected();
 }
 }  // namespace std
-
-// The library's operator new throws std::bad_alloc itself.
-void* operator new(std::size_t size) {
-  if (void* memory = std::malloc(size ? size : 1)) return memory;
-  OutOfMemory();
-}
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
