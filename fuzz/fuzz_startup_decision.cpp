@@ -9,6 +9,15 @@
 #include "launcher/version.h"
 #include "system_services/errors.h"
 
+namespace {
+bool programThere = false;
+bool asked = false;
+bool Exists(const std::string&) {
+  asked = true;
+  return programThere;
+}
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   std::string rest(reinterpret_cast<const char*>(data + 1), size - 1);
@@ -18,15 +27,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   facts.installDirectory =
       cut == std::string::npos ? std::string() : rest.substr(cut + 1);
   facts.filesPresent = data[0] & 1;
-  facts.installedProgramExists = data[0] & 2;
+  programThere = data[0] & 2;
+  asked = false;
   using Outcome = launcher::StartupDecision::Outcome;
   try {
-    launcher::StartupDecision decision = launcher::DecideStartup(facts);
+    launcher::StartupDecision decision = launcher::DecideStartup(facts, Exists);
     bool registered = !facts.displayName.empty();
     if ((decision.outcome == Outcome::kLaunch) != facts.filesPresent)
       __builtin_trap();
     if (decision.outcome == Outcome::kHandOff &&
-        (!registered || !facts.installedProgramExists ||
+        (!registered || !programThere || !asked ||
          facts.installDirectory.empty() ||
          launcher::IsTooOldForModules(
              launcher::ParseVersionNumber(facts.displayName))))

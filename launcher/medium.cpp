@@ -1,7 +1,5 @@
 #include "medium.h"
 
-#include "launch_plan.h"
-#include "system_services/errors.h"
 #include "system_services/files.h"
 #include "system_services/paths.h"
 
@@ -13,12 +11,7 @@ std::string MediumDirectory(const std::string& programPath) {
   std::string medium =
       services::WithTrailingBackslash(services::DirectoryPart(programPath));
   if (FileExistsSafe(medium + kNestedMarker)) medium += kNestedFolder;
-  medium = services::ShortPathOf(medium);
-  // Refused rather than taken for a medium whose files are missing.
-  if (!LeavesRoomForItsFileNames(medium))
-    services::Raise(
-        services::ETooLongError("The path \"" + medium + "\" is too long."));
-  return medium;
+  return services::ShortPathOf(medium);
 }
 
 bool MediumHasInstallFiles(const std::string& directory) {

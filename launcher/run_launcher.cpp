@@ -3,6 +3,7 @@
 #include "installed_check.h"
 #include "launch_plan.h"
 #include "medium.h"
+#include "system_services/errors.h"
 #include "system_services/expand.h"
 #include "system_services/files.h"
 #include "system_services/messages.h"
@@ -34,6 +35,10 @@ void RunLauncher(const std::string& programPath,
                  const std::string& firstArgument) {
   std::string medium = MediumDirectory(programPath);
   if (!CheckStartup(medium)) return;
+  // Setup looks up its files in the medium directory too; a hand-off needs
+  // no room for them.
+  if (!LeavesRoomForItsFileNames(medium))
+    Raise(ETooLongError("The path \"" + medium + "\" is too long."));
 
   std::string temp = SetupTemporaryDirectory();
   if (!MediumHasInstallFiles(medium)) {

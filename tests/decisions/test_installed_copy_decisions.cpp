@@ -38,50 +38,75 @@ TEST(IsTooOldForModules, BoundsAreExclusive) {
     EXPECT_TRUE(IsTooOldForModules(version)) << version;
 }
 
+namespace {
+// The names that the decision looked for, and whether the program is there.
+std::vector<std::string> lookedFor;
+bool programThere = false;
+bool Exists(const std::string& name) {
+  lookedFor.push_back(name);
+  return programThere;
+}
+}  // namespace
+
+// The installed program is looked for only after the version, and only when
+// the version lies outside the too-old window.
 TEST(DecideStartup, DecisionTable) {
   const std::string kInstall = "C:\\PROGRA~1\\LEXI\\";
   struct Case {
     const char* displayName;
     bool filesPresent;
-    bool installedProgramExists;
+    bool programThere;
     Outcome outcome;
     std::string advice;
+    bool looked;
   } cases[] = {
       // A complete medium always launches.
-      {"", true, false, Outcome::kLaunch, ""},
-      {"Lexivane 7.05", true, false, Outcome::kLaunch, ""},
-      {"Lexivane 9.1", true, true, Outcome::kLaunch, ""},
+      {"", true, false, Outcome::kLaunch, "", false},
+      {"Lexivane 7.05", true, true, Outcome::kLaunch, "", false},
+      {"Lexivane 9.1", true, true, Outcome::kLaunch, "", true},
       // The open second bracket: the download advice follows at once.
       {"", false, true, Outcome::kAdvise,
-       "Program install files missing (2) <> <" + kInstall},
+       "Program install files missing (2) <> <" + kInstall, false},
       {"Lexivane 7.05", false, true, Outcome::kAdvise,
-       "Current Lexivane Program too old to install modules"},
+       "Current Lexivane Program too old to install modules", false},
       {"Lexivane 852", false, false, Outcome::kAdvise,
-       "Current Lexivane Program too old to install modules"},
-      {"Lexivane 9.1", false, true, Outcome::kHandOff, ""},
-      {"Lexivane 85", false, true, Outcome::kHandOff, ""},
-      {"Lexivane", false, true, Outcome::kHandOff, ""},
+       "Current Lexivane Program too old to install modules", false},
+      {"Lexivane 9.1", false, true, Outcome::kHandOff, "", true},
+      {"Lexivane 85", false, true, Outcome::kHandOff, "", true},
+      {"Lexivane", false, true, Outcome::kHandOff, "", true},
       {"Lexivane 9.1", false, false, Outcome::kAdvise,
-       "Program not properly installed"},
+       "Program not properly installed", true},
   };
   for (const Case& c : cases) {
-    StartupDecision decision = DecideStartup(
-        {c.displayName, kInstall, c.filesPresent, c.installedProgramExists});
+    lookedFor.clear();
+    programThere = c.programThere;
+    StartupDecision decision =
+        DecideStartup({c.displayName, kInstall, c.filesPresent}, Exists);
     EXPECT_EQ(decision.outcome, c.outcome) << c.displayName << c.filesPresent;
     EXPECT_EQ(decision.advice, c.advice) << c.displayName << c.filesPresent;
+    EXPECT_EQ(lookedFor, c.looked
+                             ? std::vector<std::string>{kInstall + "Lxv.Exe"}
+                             : std::vector<std::string>{})
+        << c.displayName << c.filesPresent;
   }
 }
 
 TEST(DecideStartup, AVersionThatDoesNotConvertStopsEvenACompleteMedium) {
+  lookedFor.clear();
   EXPECT_EQ(Raised([] {
-              DecideStartup({"Lexivane 2147483648", "", true, true});
+              DecideStartup({"Lexivane 2147483648", "C:\\L\\", true}, Exists);
             }),
             "EConvertError: '2147483648' is not a valid integer value");
+  EXPECT_TRUE(lookedFor.empty());
 }
 
 TEST(DecideStartup, AnEmptyInstallDirectoryHoldsNoProgram) {
-  // "Lxv.Exe" was found, but in whatever directory happened to be current.
-  StartupDecision decision = DecideStartup({"Lexivane 9.1", "", false, true});
+  // "Lxv.Exe" alone would be found in whatever directory happens to be
+  // current.
+  lookedFor.clear();
+  programThere = true;
+  StartupDecision decision = DecideStartup({"Lexivane 9.1", "", false}, Exists);
   EXPECT_EQ(decision.outcome, Outcome::kAdvise);
   EXPECT_EQ(decision.advice, "Program not properly installed");
+  EXPECT_TRUE(lookedFor.empty());
 }

@@ -21,6 +21,15 @@ TEST_F(Messages, WindowsErrorReportShowsTheSystemTextOnOneLine) {
                 {"Windows Error: GetTempPath", "File not found. ", MB_OK}}));
 }
 
+TEST_F(Messages, PlainAndAdviceBoxesHaveOneOkButtonAndNoIcon) {
+  ShowMessage("text", "caption");
+  ShowAdvice("advice");
+  EXPECT_EQ(shownBoxes,
+            (std::vector<RecordedBox>{
+                {"caption", "text", MB_OK},
+                {"Check Startup", "advice" + DownloadSuffix(), MB_OK}}));
+}
+
 TEST_F(Messages, BoxThatFailsIsReportedButNotRetried) {
   boxResult = 0;
   EXPECT_EQ(MessageBoxWithReport(nullptr, "text", "caption", MB_OK), 0);
@@ -42,27 +51,55 @@ TEST(InOutErrors, TextsByCode) {
   for (auto [code, text] : texts) EXPECT_EQ(EInOutError(code).Message(), text);
 }
 
+namespace {
+bool SingleByte(unsigned char) { return false; }
+// Code page 932's lead bytes.
+bool Japanese(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+}  // namespace
+
 TEST(LastChanceText, NamesTypeModuleAndAddressThenTheMessageWithAFullStop) {
   EXPECT_EQ(LastChanceText(SystemError("Winsys: Administrator-2"),
-                           "D:\\SETUP\\LAUNCH.EXE", 0x1A2B3Cul),
+                           "D:\\SETUP\\LAUNCH.EXE", 0x1A2B3Cul, SingleByte),
             "Exception SystemError in module LAUNCH.EXE at 001A2B3C.\n"
             "Winsys: Administrator-2.");
-  EXPECT_EQ(LastChanceText(Exception("Done."), "x.exe", 0),
+  EXPECT_EQ(LastChanceText(Exception("Done."), "x.exe", 0, SingleByte),
             "Exception Exception in module x.exe at 00000000.\nDone.");
   EXPECT_EQ(
-      LastChanceText(EInOutError(21), "x.exe", 0xFFFFFFFFul),
+      LastChanceText(EInOutError(21), "x.exe", 0xFFFFFFFFul, SingleByte),
       "Exception EInOutError in module x.exe at FFFFFFFF.\nI/O error 21.");
-  EXPECT_EQ(LastChanceText(EConvertError(""), "x.exe", 0),
+  EXPECT_EQ(LastChanceText(EConvertError(""), "x.exe", 0, SingleByte),
             "Exception EConvertError in module x.exe at 00000000.\n");
 }
 
-TEST(LastChanceText, ModuleNameIsCutTo63CharactersAndTheTextTo255) {
-  std::string text =
-      LastChanceText(Exception("x"), "C:\\dir\\" + std::string(70, 'm'), 0);
+TEST(LastChanceText, ModuleNameIsCutTo63BytesAndTheTextTo255) {
+  std::string text = LastChanceText(
+      Exception("x"), "C:\\dir\\" + std::string(70, 'm'), 0, SingleByte);
   EXPECT_NE(text.find(" " + std::string(63, 'm') + " at "), std::string::npos);
-  text = LastChanceText(EConvertError(std::string(400, '9')), "x.exe", 0);
+  text = LastChanceText(EConvertError(std::string(400, '9')), "x.exe", 0,
+                        SingleByte);
   EXPECT_EQ(text.size(), 255u);
   EXPECT_EQ(text.back(), '9');
+}
+
+// "\x83\x5C" is one character whose second byte is a backslash.
+TEST(LastChanceText, StepsByTheCharactersOfTheCodePage) {
+  const std::string so = "\x83\x5C";
+  std::string text =
+      LastChanceText(Exception("x"), "C:\\d\\a" + so + "b.exe", 0, Japanese);
+  EXPECT_NE(text.find(" a" + so + "b.exe at "), std::string::npos);
+  text = LastChanceText(Exception("x"), std::string(62, 'm') + so, 0, Japanese);
+  EXPECT_NE(text.find(" " + std::string(62, 'm') + " at "), std::string::npos);
+  // One way or the other a character straddles byte 255: it is left out.
+  for (std::string start : {"", "a"}) {
+    std::string message = start;
+    for (int i = 0; i < 200; ++i) message += so;
+    text = LastChanceText(Exception(message), "x.exe", 0, Japanese);
+    auto characters = text.find('\n') + 1 + start.size();
+    EXPECT_EQ((text.size() - characters) % 2, 0u);
+    EXPECT_TRUE(text.size() == 254 || text.size() == 255) << text.size();
+  }
 }
 
 TEST_F(Messages, LastChanceBoxStopsWithItsIconAndHoldsTheWholeTask) {
@@ -96,9 +133,4 @@ TEST(Exception, KnowsTheFunctionThatRaisedIt) {
       EXPECT_LT(distance, 256);
     }
   }
-}
-
-TEST(LastChance, AddressIsCountedFromTheImageBase) {
-  auto base = reinterpret_cast<const char*>(GetModuleHandleA(nullptr));
-  EXPECT_EQ(OffsetInProgram(base + 0x1234), 0x1234ul);
 }

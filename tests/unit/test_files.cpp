@@ -20,8 +20,14 @@ TEST(FileStamp, IsTheLocalTimeInDosFormNegativeFrom2044) {
   EXPECT_EQ(FileStamp(file), static_cast<long>(0x80210000ul));
 }
 
-TEST(FileStamp, FoldersAndMissingFilesHaveNone) {
+TEST(FileStamp, FoldersMissingFilesAndFilesBefore1980HaveNone) {
   Scratch scratch;
+  // But a file from before 1980 is there.
+  std::string old = scratch / "old.txt";
+  Scratch::WriteFile(old, "x");
+  SetLocalWriteTime(old, 1979, 12, 31, 23, 0, 0);
+  EXPECT_EQ(FileStamp(old), -1);
+  EXPECT_TRUE(FileExistsSafe(old));
   CreateDirectoryA((scratch / "folder").c_str(), nullptr);
   EXPECT_EQ(FileStamp(scratch / "folder"), -1);
   EXPECT_EQ(FileStamp(scratch / "missing"), -1);

@@ -109,9 +109,9 @@ TEST_F(Registration, InstallAndDataDirectoriesFromTheUninstallString) {
       // Tokens are counted after the install directory, spaces and all.
       {"C:\\Program Files\\LxvDel.Exe /u x D:\\DATA\\", "C:\\Program Files\\",
        "D:\\DATA\\"},
-      // The uninstaller's name in any case; the text before it, quote and all.
+      // The uninstaller's name in any case; the text before it, quote aside.
       {"\"C:\\Program Files\\Lexi\\LXVDEL.EXE\" /u x \"C:\\My Data\\\"",
-       "\"C:\\Program Files\\Lexi\\", "C:\\My Data\\"},
+       "C:\\Program Files\\Lexi\\", "C:\\My Data\\"},
       // Nothing before the name, or no name: token 4 of the whole value.
       {"C:\\X\\Remove.exe /u D:\\DATA\\ E:\\", "", "E:\\"},
       {"LxvDel.Exe /u x D:\\DATA\\", "", "D:\\DATA\\"},
@@ -147,4 +147,18 @@ TEST(DeleteRegistryTree, RemovesNestedSubkeysThenTheKey) {
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\LexivaneUnitTest"));
   DeleteRegistryTree("\\Software\\LexivaneUnitTest", false);  // absent: nothing
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software"));
+}
+
+// Run with the Japanese code page (932): a name of two double-byte characters
+// takes four bytes, twice its length in characters.
+TEST(DoubleByteKeys, GoWithTheTree) {
+  const wchar_t* key =
+      L"Software\\LexivaneUnitTest\\\u88fd\u54c1\\\u30bd\u30d5\u30c8";
+  services::UniqueKey made;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, made.put(), nullptr),
+            ERROR_SUCCESS);
+  made.reset();
+  DeleteRegistryTree("\\Software\\LexivaneUnitTest", false);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\LexivaneUnitTest"));
 }
