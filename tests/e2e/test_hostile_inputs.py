@@ -143,7 +143,8 @@ class HandOff(InstalledCopyCase):
         self.assertFalse(beside.exists())
 
     def test_module_name_outside_the_code_page_is_listed_by_its_alias(self):
-        self.modules_medium("alpha.604", "\u6a21\u5757.604")
+        # Names that break a list line, or open a device, are not listed.
+        self.modules_medium("alpha.604", "\u6a21\u5757.604", "b.604\nSetup 2.0", "CON.604", "nul.604")
         self.register()
         run = self.launch()
         listed = run.records[0]["list"].split("|")
@@ -151,6 +152,15 @@ class HandOff(InstalledCopyCase):
         alias = next(line for line in listed if line not in ("D:\\alpha.604", "Setup 2.0"))
         self.assertRegex(alias, r"^D:\\[^?\\]{1,8}\.604$")
         self.assertIn(alias[3:], run.records[0]["modules"])
+
+    def test_modules_only_medium_as_long_as_a_refused_full_one_is_handed_over(self):
+        self.addCleanup(shutil.rmtree, wd.prefix() / "drive_c" / "deepmods", ignore_errors=True)
+        medium, medium_path = nested_folder("deepmods", 249)
+        shutil.copy(wd.MEDIA / "compressed" / "LAUNCH.EXE", medium)
+        (medium / "alpha.604").write_text("module alpha.604\r\n")
+        self.register()
+        run = self.launch(program=medium_path + "LAUNCH.EXE")
+        self.assertEqual(run.records[0]["list"], medium_path + "alpha.604|Setup 2.0", run)
 
 
 if __name__ == "__main__":
