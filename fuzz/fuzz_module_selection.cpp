@@ -1,6 +1,5 @@
 // The hand-off list for any medium listing: only module names, never "." or
-// "..", each behind the medium directory on a line of its own, and
-// "Setup 2.0" last.
+// "..", each behind the medium directory, and "Setup 2.0" last.
 #include <strings.h>
 
 #include <cstddef>

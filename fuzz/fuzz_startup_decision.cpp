@@ -11,11 +11,7 @@
 
 namespace {
 bool programThere = false;
-bool asked = false;
-bool Exists(const std::string&) {
-  asked = true;
-  return programThere;
-}
+bool Exists(const std::string&) { return programThere; }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -28,7 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       cut == std::string::npos ? std::string() : rest.substr(cut + 1);
   facts.filesPresent = data[0] & 1;
   programThere = data[0] & 2;
-  asked = false;
   using Outcome = launcher::StartupDecision::Outcome;
   try {
     launcher::StartupDecision decision = launcher::DecideStartup(facts, Exists);
@@ -36,8 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if ((decision.outcome == Outcome::kLaunch) != facts.filesPresent)
       __builtin_trap();
     if (decision.outcome == Outcome::kHandOff &&
-        (!registered || !programThere || !asked ||
-         facts.installDirectory.empty() ||
+        (!registered || !programThere || facts.installDirectory.empty() ||
          launcher::IsTooOldForModules(
              launcher::ParseVersionNumber(facts.displayName))))
       __builtin_trap();

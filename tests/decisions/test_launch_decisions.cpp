@@ -57,12 +57,14 @@ TEST(IsModuleFile, SelectionRulesInTheirOrder) {
     EXPECT_FALSE(IsModuleFile(name, AsciiCompareNoCase)) << name;
 }
 
-// Names from a medium made on another system.
+// Names from a medium made on another system: names that would break the
+// list's lines go by their alias, names that the code page cannot hold too
+// ("?"), and device names never.
 TEST(HandOffListLines, OddNamesGoByTheirAliasOrNotAtAll) {
   std::vector<services::DirectoryEntry> entries = {
       {"a.604\r\nC:\\Windows\\evil.604", "A604~1.604"},
       {"b.604\nSetup 2.0", ""},
-      {"?.604", "_604~1.604"},  // a name that the code page cannot hold
+      {"?.604", "_604~1.604"},
       {"??.604", ""},
       {"CON.604", ""},
       {"nul.604", ""},

@@ -2,7 +2,6 @@
 #include "scratch.h"
 #include "system_services/command_tokens.h"
 #include "system_services/errors.h"
-#include "system_services/files.h"
 #include "system_services/paths.h"
 
 using namespace services;
@@ -47,19 +46,6 @@ TEST(Paths, ShortFormsFromTheir255CharacterBufferOn) {
   std::string tooLong = NestedFolder(scratch, 256);
   EXPECT_EQ(Raised([&] { ShortPathOf(tooLong); }),
             "ETooLongError: The path \"" + tooLong + "\" is too long.");
-}
-
-// Past 259 characters the platform's paths end; such a file is found in the
-// listing of its folder.
-TEST(Paths, FilesPastThePathLimitAreFoundInTheirFolder) {
-  Scratch scratch;
-  std::string folder = NestedFolder(scratch, 252);
-  std::wstring file = L"\\\\?\\" + std::wstring(folder.begin(), folder.end());
-  CloseHandle(CreateFileW((file + L"Prelude.Msg").c_str(), GENERIC_WRITE, 0,
-                          nullptr, CREATE_NEW, 0, nullptr));
-  EXPECT_TRUE(FileExistsSafe(folder + "PRELUDE.MSG"));
-  EXPECT_FALSE(FileExistsSafe(folder + "Prelude.Ms_"));
-  DeleteFileW((file + L"Prelude.Msg").c_str());
 }
 
 TEST(Paths, TemporaryDirectoryFromIts255CharacterBufferOn) {
