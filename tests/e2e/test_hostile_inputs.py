@@ -77,9 +77,12 @@ class Expansion(LaunchCase):
 
     def test_medium_too_long_for_its_file_names_is_refused(self):
         self.addCleanup(shutil.rmtree, wd.prefix() / "drive_c" / "deepmed", ignore_errors=True)
-        medium, medium_path = nested_folder("deepmed", 249)
-        shutil.copytree(wd.MEDIA / "compressed", medium, dirs_exist_ok=True)
-        run = self.launch("autorun", program=medium_path + "LAUNCH.EXE")
+        # In the nested layout: 252 characters, and its files' paths past 259.
+        top, top_path = nested_folder("deepmed", 242)
+        shutil.copytree(wd.MEDIA / "compressed", top / "lxv" / "win32")
+        shutil.copy(wd.MEDIA / "compressed" / "LAUNCH.EXE", top)
+        medium_path = top_path + "lxv\\win32\\"
+        run = self.launch("autorun", program=top_path + "LAUNCH.EXE")
         # Wine's trace cuts a text this long.
         self.assertEqual([caption for caption, _ in run.boxes], ["Cannot Start"])
         expected = f'The path "{medium_path}" is too long. Nothing was started.'
@@ -153,7 +156,7 @@ class HandOff(InstalledCopyCase):
         self.assertRegex(alias, r"^D:\\[^?\\]{1,8}\.604$")
         self.assertIn(alias[3:], run.records[0]["modules"])
 
-    def test_modules_only_medium_as_long_as_a_refused_full_one_is_handed_over(self):
+    def test_modules_only_medium_of_249_characters_is_handed_over(self):
         self.addCleanup(shutil.rmtree, wd.prefix() / "drive_c" / "deepmods", ignore_errors=True)
         medium, medium_path = nested_folder("deepmods", 249)
         shutil.copy(wd.MEDIA / "compressed" / "LAUNCH.EXE", medium)

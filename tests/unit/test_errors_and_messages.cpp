@@ -88,9 +88,9 @@ TEST(LastChanceText, StepsByTheCharactersOfTheCodePage) {
             std::string::npos);
   // The character that would straddle byte 255 is left out whole.
   EXPECT_EQ(
-      LastChanceText(Exception(std::string(206, 'a') + so), "x.exe", 0, Cp932),
+      LastChanceText(Exception(std::string(205, 'a') + so), "x.exe", 0, Cp932),
       "Exception Exception in module x.exe at 00000000.\n" +
-          std::string(206, 'a'));
+          std::string(205, 'a'));
 }
 
 TEST_F(Messages, LastChanceBoxStopsWithItsIconAndHoldsTheWholeTask) {
