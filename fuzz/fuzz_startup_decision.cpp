@@ -9,10 +9,8 @@
 #include "launcher/version.h"
 #include "system_services/errors.h"
 
-namespace {
-bool programThere = false;
-bool Exists(const std::string&) { return programThere; }
-}  // namespace
+static bool programThere = false;
+static bool Exists(const std::string&) { return programThere; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;

@@ -100,7 +100,6 @@ TEST(DecideStartup, AVersionThatDoesNotConvertStopsEvenACompleteMedium) {
 TEST(DecideStartup, AnEmptyInstallDirectoryHoldsNoProgram) {
   // "Lxv.Exe" would be found in whatever directory happens to be current.
   programThere = true;
-  StartupDecision decision = DecideStartup({"Lexivane 9.1", "", false}, Exists);
-  EXPECT_EQ(decision.outcome, Outcome::kAdvise);
-  EXPECT_EQ(decision.advice, "Program not properly installed");
+  EXPECT_EQ(DecideStartup({"Lexivane 9.1", "", false}, Exists).advice,
+            "Program not properly installed");
 }

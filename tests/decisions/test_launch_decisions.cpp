@@ -57,9 +57,8 @@ TEST(IsModuleFile, SelectionRulesInTheirOrder) {
     EXPECT_FALSE(IsModuleFile(name, AsciiCompareNoCase)) << name;
 }
 
-// Names from a medium made on another system: names that would break the
-// list's lines go by their alias, names that the code page cannot hold too
-// ("?"), and device names never.
+// Names from a medium made on another system: by the alias when the name
+// would break a line or was lost to the code page ("?"); never a device's.
 TEST(HandOffListLines, OddNamesGoByTheirAliasOrNotAtAll) {
   std::vector<services::DirectoryEntry> entries = {
       {"a.604\r\nC:\\Windows\\evil.604", "A604~1.604"},

@@ -8,7 +8,10 @@ using namespace services;
 
 using Messages = BoxTest;
 
-TEST_F(Messages, WindowsErrorReportShowsTheSystemTextOnOneLine) {
+// Every box but the last-chance one: one OK button, no icon.
+TEST_F(Messages, PlainAdviceAndWindowsErrorBoxes) {
+  ShowMessage("text", "caption");
+  ShowAdvice("advice");
   SetLastError(ERROR_FILE_NOT_FOUND);
   ReportWindowsError("GetTempPath");
   // Silent for code 0 and for codes that the system has no text for.
@@ -18,16 +21,9 @@ TEST_F(Messages, WindowsErrorReportShowsTheSystemTextOnOneLine) {
   }
   EXPECT_EQ(shownBoxes,
             (std::vector<RecordedBox>{
-                {"Windows Error: GetTempPath", "File not found. ", MB_OK}}));
-}
-
-TEST_F(Messages, PlainAndAdviceBoxesHaveOneOkButtonAndNoIcon) {
-  ShowMessage("text", "caption");
-  ShowAdvice("advice");
-  EXPECT_EQ(shownBoxes,
-            (std::vector<RecordedBox>{
                 {"caption", "text", MB_OK},
-                {"Check Startup", "advice" + DownloadSuffix(), MB_OK}}));
+                {"Check Startup", "advice" + DownloadSuffix(), MB_OK},
+                {"Windows Error: GetTempPath", "File not found. ", MB_OK}}));
 }
 
 TEST_F(Messages, BoxThatFailsIsReportedButNotRetried) {
