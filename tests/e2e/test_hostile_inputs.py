@@ -77,8 +77,8 @@ class Expansion(LaunchCase):
 
     def test_medium_too_long_for_its_file_names_is_refused(self):
         self.addCleanup(shutil.rmtree, wd.prefix() / "drive_c" / "deepmed", ignore_errors=True)
-        # In the nested layout: 252 characters, and its files' paths past 259.
-        top, top_path = nested_folder("deepmed", 242)
+        # Nested: 254 characters, and the paths of its files past 259.
+        top, top_path = nested_folder("deepmed", 244)
         shutil.copytree(wd.MEDIA / "compressed", top / "lxv" / "win32")
         shutil.copy(wd.MEDIA / "compressed" / "LAUNCH.EXE", top)
         medium_path = top_path + "lxv\\win32\\"
