@@ -17,11 +17,11 @@ int CompareNoCase(const std::string& a, const std::string& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
-  std::vector<std::string> entries = {".", ".."};
+  std::vector<services::DirectoryEntry> entries = {{".", ""}, {"..", ""}};
   for (std::string::size_type start = 0; start <= text.size();) {
     std::string::size_type end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
-    entries.push_back(text.substr(start, end - start));
+    entries.push_back({text.substr(start, end - start), ""});
     start = end + 1;
   }
   const std::string medium = "D:\\";
@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
     std::string name = lines[i].substr(medium.size());
     if (lines[i].compare(0, medium.size(), medium) != 0 || name.empty() ||
-        name[0] == '.' ||
+        name[0] == '.' || name.find_first_of("\r\n?") != std::string::npos ||
         (name.find("604") == std::string::npos &&
          name.find("304") == std::string::npos) ||
         strncasecmp(name.c_str(), "dial", 4) == 0 ||

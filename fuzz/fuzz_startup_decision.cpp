@@ -9,6 +9,9 @@
 #include "launcher/version.h"
 #include "system_services/errors.h"
 
+static bool programThere = false;
+static bool Exists(const std::string&) { return programThere; }
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   std::string rest(reinterpret_cast<const char*>(data + 1), size - 1);
@@ -18,16 +21,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   facts.installDirectory =
       cut == std::string::npos ? std::string() : rest.substr(cut + 1);
   facts.filesPresent = data[0] & 1;
-  facts.installedProgramExists = data[0] & 2;
+  programThere = data[0] & 2;
   using Outcome = launcher::StartupDecision::Outcome;
   try {
-    launcher::StartupDecision decision = launcher::DecideStartup(facts);
+    launcher::StartupDecision decision = launcher::DecideStartup(facts, Exists);
     bool registered = !facts.displayName.empty();
     if ((decision.outcome == Outcome::kLaunch) != facts.filesPresent)
       __builtin_trap();
     if (decision.outcome == Outcome::kHandOff &&
-        (!registered || !facts.installedProgramExists ||
-         facts.installDirectory.empty() ||
+        (!registered || !programThere || facts.installDirectory.empty() ||
          launcher::IsTooOldForModules(
              launcher::ParseVersionNumber(facts.displayName))))
       __builtin_trap();

@@ -1,6 +1,5 @@
 #include "installed_check.h"
 
-#include "launch_plan.h"
 #include "medium.h"
 #include "module_handoff.h"
 #include "startup_decision.h"
@@ -28,11 +27,7 @@ bool CheckStartup(const std::string& mediumDirectory) {
   StartupFacts facts;
   ReadRegistration(facts);
   facts.filesPresent = MediumHasInstallFiles(mediumDirectory);
-  if (!facts.displayName.empty())
-    facts.installedProgramExists =
-        FileExistsSafe(facts.installDirectory + "Lxv.Exe");
-
-  StartupDecision decision = DecideStartup(facts);
+  StartupDecision decision = DecideStartup(facts, FileExistsSafe);
   switch (decision.outcome) {
     case StartupDecision::Outcome::kLaunch:
       return true;
@@ -48,7 +43,7 @@ bool CheckStartup(const std::string& mediumDirectory) {
 
 bool InstalledCopyIsNewer(const std::string& mediumProgramFile,
                           const std::string& firstArgument) {
-  if (!IsAutorunStart(firstArgument, CompareNoCase)) return false;
+  if (CompareNoCase(firstArgument, "autorun") != 0) return false;
   std::string installDirectory;
   RaiseFault(InstallDirectory(installDirectory));
   if (installDirectory.empty()) return false;

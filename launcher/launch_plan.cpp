@@ -31,8 +31,4 @@ bool LeavesRoomForItsFileNames(const std::string& mediumDirectory) {
   return mediumDirectory.size() + sizeof "Prelude.Msg" <= kMaxPath;
 }
 
-bool IsAutorunStart(const std::string& firstArgument, CompareText compare) {
-  return compare(firstArgument, "autorun") == 0;
-}
-
 }  // namespace launcher

@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include "text_compare.h"
-
 namespace launcher {
 
 // A program path in double quotes when it contains a space: unquoted,
@@ -33,10 +31,7 @@ SetupPlan PlanSetup(const std::string& mediumDirectory,
 std::string InstalledProgramCommand(const std::string& installDirectory);
 
 // Whether the medium directory leaves room, within the platform's 260
-// characters, for the longest name that is looked up in it ("Prelude.Msg").
+// characters, for the longest name that setup looks up in it ("Prelude.Msg").
 bool LeavesRoomForItsFileNames(const std::string& mediumDirectory);
-
-// Whether the first argument asks for the autorun rule (case ignored).
-bool IsAutorunStart(const std::string& firstArgument, CompareText compare);
 
 }  // namespace launcher

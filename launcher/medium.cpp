@@ -1,7 +1,5 @@
 #include "medium.h"
 
-#include "launch_plan.h"
-#include "system_services/errors.h"
 #include "system_services/files.h"
 #include "system_services/paths.h"
 
@@ -9,16 +7,28 @@ namespace launcher {
 
 using services::FileExistsSafe;
 
+namespace {
+// Whether an entry's name begins with "Dial", as the pattern "Dial*.*" asks.
+// Where the pattern would pass the platform's 259 characters, the whole
+// listing, whose pattern is shorter, is searched instead.
+bool HasDialogueEntries(const std::string& directory) {
+  const std::string pattern = directory + "Dial*.*";
+  if (pattern.size() < 260)
+    return !services::EnumerateDirectory(pattern).empty();
+  for (const services::DirectoryEntry& entry :
+       services::EnumerateDirectory(directory + "*"))
+    if (services::CompareNoCase(entry.name.substr(0, 4), "dial") == 0 ||
+        services::CompareNoCase(entry.alias.substr(0, 4), "dial") == 0)
+      return true;
+  return false;
+}
+}  // namespace
+
 std::string MediumDirectory(const std::string& programPath) {
   std::string medium =
       services::WithTrailingBackslash(services::DirectoryPart(programPath));
   if (FileExistsSafe(medium + kNestedMarker)) medium += kNestedFolder;
-  medium = services::ShortPathOf(medium);
-  // Refused rather than taken for a medium whose files are missing.
-  if (!LeavesRoomForItsFileNames(medium))
-    services::Raise(
-        services::ETooLongError("The path \"" + medium + "\" is too long."));
-  return medium;
+  return services::ShortPathOf(medium);
 }
 
 bool MediumHasInstallFiles(const std::string& directory) {
@@ -29,7 +39,7 @@ bool MediumHasInstallFiles(const std::string& directory) {
                  FileExistsSafe(directory + "PYrn.Dll");
   bool prelude = FileExistsSafe(directory + "Prelude.Msg");
   bool shared = FileExistsSafe(directory + "Shared.604");
-  bool dial = !services::EnumerateDirectory(directory + "Dial*.*").empty();
+  bool dial = HasDialogueEntries(directory);
   return program && library && prelude && shared && dial;
 }
 

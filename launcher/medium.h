@@ -12,7 +12,7 @@ constexpr char kNestedMarker[] = "lxv\\win32\\lxv.ex_";
 
 // The medium directory for the program at programPath: its directory, or the
 // nested subfolder when that holds the installation files, in short form.
-// Raises ETooLongError when the names looked up in it would not fit.
+// Raises ETooLongError when the short form does not fit its buffer.
 std::string MediumDirectory(const std::string& programPath);
 
 // Whether the directory holds a complete set of installation files.

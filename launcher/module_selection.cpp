@@ -15,12 +15,44 @@ bool IsModuleFile(const std::string& name, CompareText compare) {
          !startsWith("dial");
 }
 
+namespace {
+// Whether opening the name would open a device rather than a file, whatever
+// its extension: the system takes the part before the first '.', trailing
+// spaces cut.
+bool IsDeviceName(const std::string& name) {
+  std::string base = name.substr(0, name.find('.'));
+  base.erase(base.find_last_not_of(' ') + 1);
+  for (char& c : base)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+    if (base == device) return true;
+  return base.size() == 4 &&
+         (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+         base[3] >= '1' && base[3] <= '9';
+}
+
+// The name under which an entry is listed; empty when it has none.
+std::string ListedName(const services::DirectoryEntry& entry) {
+  // A '?' stands for a character that the code page lacks, and a control
+  // character would break the list into other lines. Neither is ever part of
+  // an 8.3 alias; neither is a double-byte character's second byte.
+  bool unusable = false;
+  for (char c : entry.name)
+    unusable |= c == '?' || static_cast<unsigned char>(c) < 32;
+  const std::string& name = unusable ? entry.alias : entry.name;
+  return IsDeviceName(name) ? std::string() : name;
+}
+}  // namespace
+
 std::vector<std::string> HandOffListLines(
-    const std::string& mediumDirectory, const std::vector<std::string>& entries,
-    CompareText compare) {
+    const std::string& mediumDirectory,
+    const std::vector<services::DirectoryEntry>& entries, CompareText compare) {
   std::vector<std::string> lines;
-  for (const std::string& name : entries)
-    if (IsModuleFile(name, compare)) lines.push_back(mediumDirectory + name);
+  for (const services::DirectoryEntry& entry : entries) {
+    std::string name = ListedName(entry);
+    if (!name.empty() && IsModuleFile(name, compare))
+      lines.push_back(mediumDirectory + name);
+  }
   if (!lines.empty()) lines.push_back("Setup 2.0");
   return lines;
 }

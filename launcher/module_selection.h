@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "system_services/files.h"
 #include "text_compare.h"
 
 namespace launcher {
@@ -13,9 +14,12 @@ namespace launcher {
 bool IsModuleFile(const std::string& name, CompareText compare);
 
 // The hand-off list's lines for the entries of mediumDirectory, in their
-// order, then "Setup 2.0"; empty when no entry is a module.
+// order, then "Setup 2.0"; empty when no entry is a module. An entry goes by
+// its long name, or by its 8.3 alias when the long name cannot stand in a
+// list line; an entry with no usable name, or named as a device (CON, NUL,
+// COM1, ...) is skipped.
 std::vector<std::string> HandOffListLines(
-    const std::string& mediumDirectory, const std::vector<std::string>& entries,
-    CompareText compare);
+    const std::string& mediumDirectory,
+    const std::vector<services::DirectoryEntry>& entries, CompareText compare);
 
 }  // namespace launcher

@@ -3,6 +3,7 @@
 #include "installed_check.h"
 #include "launch_plan.h"
 #include "medium.h"
+#include "system_services/errors.h"
 #include "system_services/expand.h"
 #include "system_services/files.h"
 #include "system_services/messages.h"
@@ -38,6 +39,10 @@ void RunLauncher(const std::string& programPath,
   // with this medium does the job, the other one steps aside.
   if (!TakeLock("medium", medium, false)) return;
   if (!CheckStartup(medium)) return;
+  // Setup looks up its files in the medium directory too; a hand-off needs
+  // no room for them.
+  if (!LeavesRoomForItsFileNames(medium))
+    Raise(ETooLongError("The path \"" + medium + "\" is too long."));
 
   std::string temp = SetupTemporaryDirectory();
   if (!MediumHasInstallFiles(medium)) {

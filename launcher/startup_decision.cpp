@@ -4,11 +4,15 @@
 
 namespace launcher {
 
-StartupDecision DecideStartup(const StartupFacts& facts) {
+StartupDecision DecideStartup(const StartupFacts& facts, FileExists exists) {
   using Outcome = StartupDecision::Outcome;
   bool registered = !facts.displayName.empty();
   bool tooOld =
       registered && IsTooOldForModules(ParseVersionNumber(facts.displayName));
+  // An empty install directory holds no program: "Lxv.Exe" alone would be
+  // looked for in whatever directory happens to be current.
+  bool installed = registered && !tooOld && !facts.installDirectory.empty() &&
+                   exists(facts.installDirectory + "Lxv.Exe");
   if (facts.filesPresent) return {Outcome::kLaunch, {}};
   if (!registered)
     // The second bracket stays open: the download advice follows at once.
@@ -18,10 +22,7 @@ StartupDecision DecideStartup(const StartupFacts& facts) {
   if (tooOld)
     return {Outcome::kAdvise,
             "Current Lexivane Program too old to install modules"};
-  // An empty install directory holds no program: "Lxv.Exe" alone would be
-  // looked for in whatever directory happens to be current.
-  if (facts.installedProgramExists && !facts.installDirectory.empty())
-    return {Outcome::kHandOff, {}};
+  if (installed) return {Outcome::kHandOff, {}};
   return {Outcome::kAdvise, "Program not properly installed"};
 }
 

@@ -10,8 +10,10 @@ struct StartupFacts {
   std::string displayName;       // empty when no copy is registered
   std::string installDirectory;  // empty when the registration gives none
   bool filesPresent = false;     // the medium has its installation files
-  bool installedProgramExists = false;  // install directory + "Lxv.Exe"
 };
+
+// Whether a file exists; the decision asks it about the installed program.
+using FileExists = bool (*)(const std::string& name);
 
 struct StartupDecision {
   enum class Outcome { kLaunch, kAdvise, kHandOff };
@@ -20,7 +22,8 @@ struct StartupDecision {
 };
 
 // Raises EConvertError when a registered version does not convert, also for
-// a complete medium.
-StartupDecision DecideStartup(const StartupFacts& facts);
+// a complete medium. Looks for install directory + "Lxv.Exe" only when the
+// version lies outside the too-old window.
+StartupDecision DecideStartup(const StartupFacts& facts, FileExists exists);
 
 }  // namespace launcher

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 #include "errors.h"
 #include "paths.h"
 #include "unique_handle.h"
@@ -15,13 +13,37 @@ HANDLE CreateForWriting(const std::string& name) {
   return CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
+
+// The platform's file functions take paths of up to MAX_PATH - 1 characters.
+constexpr std::string::size_type kLongestPath = MAX_PATH - 1;
+
+// A path too long for the platform: its name is looked up in the listing of
+// its folder, whose pattern is shorter.
+bool FoundInListing(const std::string& path, WIN32_FIND_DATAA& data) {
+  std::string name = NamePart(path);
+  UniqueFind find(FindFirstFileA((DirectoryPart(path) + "*").c_str(), &data));
+  if (!find.valid()) return false;
+  do {
+    if (CompareNoCase(name, data.cFileName) == 0 ||
+        CompareNoCase(name, data.cAlternateFileName) == 0)
+      return true;
+  } while (FindNextFileA(find.get(), &data));
+  return false;
+}
+
+// Whether name is a file (not a folder); data describes it.
+bool FindFile(const std::string& name, WIN32_FIND_DATAA& data) {
+  if (name.size() > kLongestPath)
+    return FoundInListing(name, data) &&
+           !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  UniqueFind find(FindFirstFileA(name.c_str(), &data));
+  return find.valid() && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 }  // namespace
 
 long FileStamp(const std::string& name) {
   WIN32_FIND_DATAA data;
-  UniqueFind find(FindFirstFileA(name.c_str(), &data));
-  if (!find.valid()) return -1;
-  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
+  if (!FindFile(name, data)) return -1;
   FILETIME local;
   WORD date = 0, time = 0;
   if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) ||
@@ -30,8 +52,11 @@ long FileStamp(const std::string& name) {
   return static_cast<long>((static_cast<unsigned long>(date) << 16) | time);
 }
 
+// Asks for the file alone: a file dated before 1980 has no stamp, but it is
+// there.
 bool FileExistsSafe(const std::string& name) {
-  return !name.empty() && FileStamp(name) != -1;
+  WIN32_FIND_DATAA data;
+  return !name.empty() && FindFile(name, data);
 }
 
 bool DeleteFileForced(const std::string& name) {
@@ -48,20 +73,17 @@ void EnsureFileExists(const std::string& name) {
   UniqueFile created(CreateForWriting(name));
 }
 
-std::vector<std::string> EnumerateDirectory(const std::string& pattern) {
-  std::vector<std::string> names;
+std::vector<DirectoryEntry> EnumerateDirectory(const std::string& pattern) {
+  std::vector<DirectoryEntry> entries;
   WIN32_FIND_DATAA data;
   UniqueFind find(FindFirstFileA(pattern.c_str(), &data));
-  if (!find.valid()) return names;
+  if (!find.valid()) return entries;
   do {
     data.cFileName[MAX_PATH - 1] = '\0';
     data.cAlternateFileName[13] = '\0';
-    // A name that the code page cannot hold comes with '?' in place of the
-    // characters it lacks, which no file name has: its 8.3 alias is real.
-    bool lost = std::strchr(data.cFileName, '?') && data.cAlternateFileName[0];
-    names.emplace_back(lost ? data.cAlternateFileName : data.cFileName);
+    entries.push_back({data.cFileName, data.cAlternateFileName});
   } while (FindNextFileA(find.get(), &data));
-  return names;
+  return entries;
 }
 
 Fault SaveListToFile(const std::vector<std::string>& lines,

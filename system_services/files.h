@@ -17,10 +17,14 @@ bool FileExistsSafe(const std::string& name);
 // Clears the attributes first, so that read-only files go too.
 bool DeleteFileForced(const std::string& name);
 void EnsureFileExists(const std::string& name);
-// Every entry that the pattern matches, folders and "." ".." included, by
-// its long name, or by its 8.3 alias when the code page cannot hold the long
-// one.
-std::vector<std::string> EnumerateDirectory(const std::string& pattern);
+// A directory entry's long name, as the code page holds it, and its 8.3
+// alias (empty when it has none).
+struct DirectoryEntry {
+  std::string name;
+  std::string alias;
+};
+// Every entry that the pattern matches, folders and "." ".." included.
+std::vector<DirectoryEntry> EnumerateDirectory(const std::string& pattern);
 // Writes each line with CR LF; answers EFCreateError, or EWriteError after
 // removing a file that it could not write in full.
 [[nodiscard]] Fault SaveListToFile(const std::vector<std::string>& lines,

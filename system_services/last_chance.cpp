@@ -13,6 +13,7 @@ std::string ModulePath() {
   return path;
 }
 
+bool IsSystemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte); }
 }  // namespace
 
 // The fixed point that addresses are counted from: the program's image base.
@@ -23,7 +24,8 @@ unsigned long OffsetInProgram(const void* address) {
 
 void ShowLastChanceBox(const Exception& error) {
   ShowBox(nullptr,
-          LastChanceText(error, ModulePath(), OffsetInProgram(error.RaisedAt()))
+          LastChanceText(error, ModulePath(), OffsetInProgram(error.RaisedAt()),
+                         IsSystemLeadByte)
               .c_str(),
           "Application Error", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
 }

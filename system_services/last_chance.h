@@ -8,11 +8,15 @@
 
 namespace services {
 
+// Whether a byte opens a double-byte character of the code page.
+using IsLeadByte = bool (*)(unsigned char byte);
+
 // The box text for an error raised codeOffset bytes into the program at
-// modulePath, cut to the 255 characters that its buffer holds.
+// modulePath, cut to the 255 bytes that its buffer holds, never inside a
+// character.
 std::string LastChanceText(const Exception& error,
                            const std::string& modulePath,
-                           unsigned long codeOffset);
+                           unsigned long codeOffset, IsLeadByte isLeadByte);
 // The raising address as an offset from the program's image base.
 unsigned long OffsetInProgram(const void* address);
 

@@ -53,6 +53,26 @@ bool DeletedAsLink(HKEY base, const std::string& path) {
   return true;
 }
 
+// A key name has at most 255 characters, of up to four bytes each.
+constexpr DWORD kLongestKeyNameBytes = 1024;
+
+// The name of the subkey at index. The longest length is counted in
+// characters, and a double-byte name needs more bytes: the buffer grows until
+// the name fits.
+bool SubkeyName(HKEY key, DWORD index, DWORD longest, std::string& name) {
+  for (DWORD size = longest + 1;; size *= 2) {
+    std::vector<char> buffer(size + 1, '\0');
+    DWORD length = size;
+    LONG result = RegEnumKeyExA(key, index, buffer.data(), &length, nullptr,
+                                nullptr, nullptr, nullptr);
+    if (result == ERROR_SUCCESS) {
+      name.assign(buffer.data(), length);
+      return true;
+    }
+    if (result != ERROR_MORE_DATA || size > kLongestKeyNameBytes) return false;
+  }
+}
+
 // Deletes every subkey, deepest first, then the key; answers whether the key
 // itself went. A link is removed as a link: following it would delete its
 // target, outside the tree.
@@ -65,11 +85,9 @@ bool DeleteKey(HKEY base, const std::string& path) {
                          &longest, nullptr, nullptr, nullptr, nullptr, nullptr,
                          nullptr) == ERROR_SUCCESS) {
       for (DWORD index = subkeys; index-- > 0;) {
-        std::vector<char> name(longest + 2, '\0');
-        DWORD length = longest + 1;
-        if (RegEnumKeyExA(key.get(), index, name.data(), &length, nullptr,
-                          nullptr, nullptr, nullptr) == ERROR_SUCCESS)
-          DeleteKey(key.get(), std::string(name.data(), length));
+        std::string name;
+        if (SubkeyName(key.get(), index, longest, name))
+          DeleteKey(key.get(), name);
       }
     }
   }

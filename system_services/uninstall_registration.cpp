@@ -17,19 +17,28 @@ Fault ReadUninstallValue(const std::string& valueName, std::string& answer) {
   return std::nullopt;
 }
 
+namespace {
+// How many characters of the uninstall command come before the uninstaller's
+// name.
+std::string::size_type BeforeUninstaller(const std::string& command) {
+  int p = PosNoCase("LxvDel.Exe", command);
+  return p > 1 ? p - 1 : 0;
+}
+}  // namespace
+
 Fault InstallDirectory(std::string& answer) {
   if (Fault fault = ReadUninstallValue("UninstallString", answer)) return fault;
-  int p = PosNoCase("LxvDel.Exe", answer);
-  answer.resize(p > 1 ? p - 1 : 0);
+  answer.resize(BeforeUninstaller(answer));
+  // A quoted command ("C:\Program Files\...\LxvDel.Exe" /u ...) opens with a
+  // quote that is no part of the directory.
+  if (!answer.empty() && answer[0] == '"') answer.erase(0, 1);
   return std::nullopt;
 }
 
 std::string DataDirectory() {
   std::string command;
   RaiseFault(ReadUninstallValue("UninstallString", command));
-  std::string installDirectory;
-  RaiseFault(InstallDirectory(installDirectory));
-  command.erase(0, installDirectory.size());
+  command.erase(0, BeforeUninstaller(command));
   return NthToken(command, 4);
 }
 

@@ -17,7 +17,8 @@ constexpr char kProductKey[] =
 // A fault of the user's read leaves in answer what that read left.
 [[nodiscard]] Fault ReadUninstallValue(const std::string& valueName,
                                        std::string& answer);
-// The text before the uninstaller's name in "UninstallString".
+// The text before the uninstaller's name in "UninstallString", without the
+// opening quote of a quoted command.
 [[nodiscard]] Fault InstallDirectory(std::string& answer);
 // Token 4 of the uninstaller's arguments; raises a fault of the reads.
 std::string DataDirectory();

@@ -1,5 +1,5 @@
-// The launch's pure decisions: the first argument, the autorun rule, the
-// module selection, and what is started from where.
+// The launch's pure decisions: the first argument, the module selection,
+// and what is started from where.
 #include <gtest/gtest.h>
 #include <strings.h>
 
@@ -46,13 +46,6 @@ TEST(FirstArgument, RefusesMoreThan256Characters) {
             "ETooLongError: The command-line argument is too long.");
 }
 
-TEST(IsAutorunStart, AutorunInAnyCapitalisationOnly) {
-  for (const char* argument : {"autorun", "AUTORUN", "AutoRun"})
-    EXPECT_TRUE(IsAutorunStart(argument, AsciiCompareNoCase)) << argument;
-  for (const char* argument : {"", "autorunx", "auto", " autorun"})
-    EXPECT_FALSE(IsAutorunStart(argument, AsciiCompareNoCase)) << argument;
-}
-
 TEST(IsModuleFile, SelectionRulesInTheirOrder) {
   for (const char* name : {"alpha.604", "x304y.dat", "Extra604", "beta.304",
                            "SHARE.604", "dia.604", "prelude.6040"})
@@ -64,16 +57,26 @@ TEST(IsModuleFile, SelectionRulesInTheirOrder) {
     EXPECT_FALSE(IsModuleFile(name, AsciiCompareNoCase)) << name;
 }
 
-TEST(HandOffListLines, MediumEntriesInTheirOrderThenTheSetupLine) {
-  std::vector<std::string> entries = {
-      ".",           "..",         "alpha.604",  "prelude.604", "Shared.604",
-      "earlyen.604", "dialfr.604", "readme.txt", "x304y.dat"};
+// Names from a medium made on another system: by the alias when the name
+// would break a line or was lost to the code page ("?"); never a device's.
+TEST(HandOffListLines, OddNamesGoByTheirAliasOrNotAtAll) {
+  std::vector<services::DirectoryEntry> entries = {
+      {"a.604\r\nC:\\Windows\\evil.604", "A604~1.604"},
+      {"b.604\nSetup 2.0", ""},
+      {"?.604", "_604~1.604"},
+      {"??.604", ""},
+      {"CON.604", ""},
+      {"nul.604", ""},
+      {"Aux .604", ""},
+      {"COM1.604", ""},
+      {"lpt9.x.604", ""},
+      {"CONIN$.604", ""},
+      {"CONSOLE.604", ""},
+      {"COM10.604", ""}};
   EXPECT_EQ(HandOffListLines("D:\\", entries, AsciiCompareNoCase),
-            (std::vector<std::string>{"D:\\alpha.604", "D:\\x304y.dat",
+            (std::vector<std::string>{"D:\\A604~1.604", "D:\\_604~1.604",
+                                      "D:\\CONSOLE.604", "D:\\COM10.604",
                                       "Setup 2.0"}));
-  EXPECT_TRUE(
-      HandOffListLines("D:\\", {"readme.txt", "Shared.604"}, AsciiCompareNoCase)
-          .empty());
 }
 
 TEST(PlanSetup, PlainMediumRunsInPlaceCompressedFromTheTemporaryDirectory) {
@@ -94,10 +97,4 @@ TEST(PlanSetup, AProgramPathWithASpaceIsQuoted) {
   EXPECT_EQ(InstalledProgramCommand("C:\\LEXI\\"), "C:\\LEXI\\Lxv.Exe");
   EXPECT_EQ(InstalledProgramCommand("C:\\Program Files\\Lexivane\\"),
             "\"C:\\Program Files\\Lexivane\\Lxv.Exe\"");
-}
-
-TEST(LeavesRoomForItsFileNames, UpToTheLongestNameWithin260Characters) {
-  EXPECT_TRUE(LeavesRoomForItsFileNames("C:\\" + std::string(244, 'm') + "\\"));
-  EXPECT_FALSE(
-      LeavesRoomForItsFileNames("C:\\" + std::string(245, 'm') + "\\"));
 }

@@ -33,9 +33,10 @@ class Registration(InstalledCopyCase):
         ("empty uninstaller", ['"DisplayName"="Lexivane 9.1"', '"UninstallString"=""'], [NOT_INSTALLED]),
         ("huge uninstaller", ['"DisplayName"="Lexivane 9.1"',
                               '"UninstallString"=' + reg_text("C:\\" + "a" * 60000)], [NOT_INSTALLED]),
+        # The quote that opens the command is no part of the install directory.
         ("unclosed quote", ['"DisplayName"="Lexivane 9.1"',
                             '"UninstallString"=' + reg_text('"' + INSTALL + 'LxvDel.Exe /u x "C:\\Lexi')],
-         [NOT_INSTALLED]),
+         [INSTALLED_ALPHA]),
     ]
 
     def test_odd_values(self):

@@ -88,9 +88,12 @@ class Expansion(LaunchCase):
 
     def test_medium_too_long_for_its_file_names_is_refused(self):
         self.addCleanup(shutil.rmtree, wd.prefix() / "drive_c" / "deepmed", ignore_errors=True)
-        medium, medium_path = nested_folder("deepmed", 249)
-        shutil.copytree(wd.MEDIA / "compressed", medium, dirs_exist_ok=True)
-        run = self.launch("autorun", program=medium_path + "LAUNCH.EXE")
+        # Nested: 254 characters, and the paths of its files past 259.
+        top, top_path = nested_folder("deepmed", 244)
+        shutil.copytree(wd.MEDIA / "compressed", top / "lxv" / "win32")
+        shutil.copy(wd.MEDIA / "compressed" / "LAUNCH.EXE", top)
+        medium_path = top_path + "lxv\\win32\\"
+        run = self.launch("autorun", program=top_path + "LAUNCH.EXE")
         # Wine's trace cuts a text this long.
         self.assertEqual([caption for caption, _ in run.boxes], ["Cannot Start"])
         expected = f'The path "{medium_path}" is too long. Nothing was started.'
@@ -154,7 +157,8 @@ class HandOff(InstalledCopyCase):
         self.assertFalse(beside.exists())
 
     def test_module_name_outside_the_code_page_is_listed_by_its_alias(self):
-        self.modules_medium("alpha.604", "\u6a21\u5757.604")
+        # Names that break a list line, or open a device, are not listed.
+        self.modules_medium("alpha.604", "\u6a21\u5757.604", "b.604\nSetup 2.0", "CON.604", "nul.604")
         self.register()
         run = self.launch()
         listed = run.records[0]["list"].split("|")
@@ -162,6 +166,15 @@ class HandOff(InstalledCopyCase):
         alias = next(line for line in listed if line not in ("D:\\alpha.604", "Setup 2.0"))
         self.assertRegex(alias, r"^D:\\[^?\\]{1,8}\.604$")
         self.assertIn(alias[3:], run.records[0]["modules"])
+
+    def test_modules_only_medium_of_249_characters_is_handed_over(self):
+        self.addCleanup(shutil.rmtree, wd.prefix() / "drive_c" / "deepmods", ignore_errors=True)
+        medium, medium_path = nested_folder("deepmods", 249)
+        shutil.copy(wd.MEDIA / "compressed" / "LAUNCH.EXE", medium)
+        (medium / "alpha.604").write_text("module alpha.604\r\n")
+        self.register()
+        run = self.launch(program=medium_path + "LAUNCH.EXE")
+        self.assertEqual(run.records[0]["list"], medium_path + "alpha.604|Setup 2.0", run)
 
 
 if __name__ == "__main__":

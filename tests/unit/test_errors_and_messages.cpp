@@ -8,7 +8,10 @@ using namespace services;
 
 using Messages = BoxTest;
 
-TEST_F(Messages, WindowsErrorReportShowsTheSystemTextOnOneLine) {
+// Every box but the last-chance one: one OK button, no icon.
+TEST_F(Messages, PlainAdviceAndWindowsErrorBoxes) {
+  ShowMessage("text", "caption");
+  ShowAdvice("advice");
   SetLastError(ERROR_FILE_NOT_FOUND);
   ReportWindowsError("GetTempPath");
   // Silent for code 0 and for codes that the system has no text for.
@@ -18,6 +21,8 @@ TEST_F(Messages, WindowsErrorReportShowsTheSystemTextOnOneLine) {
   }
   EXPECT_EQ(shownBoxes,
             (std::vector<RecordedBox>{
+                {"caption", "text", MB_OK},
+                {"Check Startup", "advice" + DownloadSuffix(), MB_OK},
                 {"Windows Error: GetTempPath", "File not found. ", MB_OK}}));
 }
 
@@ -42,27 +47,46 @@ TEST(InOutErrors, TextsByCode) {
   for (auto [code, text] : texts) EXPECT_EQ(EInOutError(code).Message(), text);
 }
 
+namespace {
+// Some lead bytes of code page 932, the Japanese one.
+bool Cp932(unsigned char c) { return c >= 0x81 && c <= 0x9F; }
+}  // namespace
+
 TEST(LastChanceText, NamesTypeModuleAndAddressThenTheMessageWithAFullStop) {
   EXPECT_EQ(LastChanceText(SystemError("Winsys: Administrator-2"),
-                           "D:\\SETUP\\LAUNCH.EXE", 0x1A2B3Cul),
+                           "D:\\SETUP\\LAUNCH.EXE", 0x1A2B3Cul, Cp932),
             "Exception SystemError in module LAUNCH.EXE at 001A2B3C.\n"
             "Winsys: Administrator-2.");
-  EXPECT_EQ(LastChanceText(Exception("Done."), "x.exe", 0),
+  EXPECT_EQ(LastChanceText(Exception("Done."), "x.exe", 0, Cp932),
             "Exception Exception in module x.exe at 00000000.\nDone.");
   EXPECT_EQ(
-      LastChanceText(EInOutError(21), "x.exe", 0xFFFFFFFFul),
+      LastChanceText(EInOutError(21), "x.exe", 0xFFFFFFFFul, Cp932),
       "Exception EInOutError in module x.exe at FFFFFFFF.\nI/O error 21.");
-  EXPECT_EQ(LastChanceText(EConvertError(""), "x.exe", 0),
+  EXPECT_EQ(LastChanceText(EConvertError(""), "x.exe", 0, Cp932),
             "Exception EConvertError in module x.exe at 00000000.\n");
 }
 
-TEST(LastChanceText, ModuleNameIsCutTo63CharactersAndTheTextTo255) {
-  std::string text =
-      LastChanceText(Exception("x"), "C:\\dir\\" + std::string(70, 'm'), 0);
+TEST(LastChanceText, ModuleNameIsCutTo63BytesAndTheTextTo255) {
+  std::string text = LastChanceText(
+      Exception("x"), "C:\\dir\\" + std::string(70, 'm'), 0, Cp932);
   EXPECT_NE(text.find(" " + std::string(63, 'm') + " at "), std::string::npos);
-  text = LastChanceText(EConvertError(std::string(400, '9')), "x.exe", 0);
+  text =
+      LastChanceText(EConvertError(std::string(400, '9')), "x.exe", 0, Cp932);
   EXPECT_EQ(text.size(), 255u);
   EXPECT_EQ(text.back(), '9');
+}
+
+// "\x83\x5C" is one character, whose second byte is a backslash.
+TEST(LastChanceText, StepsByTheCharactersOfTheCodePage) {
+  const std::string so = "\x83\x5C";
+  EXPECT_NE(LastChanceText(Exception("x"), "C:\\a" + so + ".exe", 0, Cp932)
+                .find(" a" + so + ".exe at "),
+            std::string::npos);
+  // The character that would straddle byte 255 is left out whole.
+  EXPECT_EQ(
+      LastChanceText(Exception(std::string(205, 'a') + so), "x.exe", 0, Cp932),
+      "Exception Exception in module x.exe at 00000000.\n" +
+          std::string(205, 'a'));
 }
 
 TEST_F(Messages, LastChanceBoxStopsWithItsIconAndHoldsTheWholeTask) {
@@ -96,9 +120,4 @@ TEST(Exception, KnowsTheFunctionThatRaisedIt) {
       EXPECT_LT(distance, 256);
     }
   }
-}
-
-TEST(LastChance, AddressIsCountedFromTheImageBase) {
-  auto base = reinterpret_cast<const char*>(GetModuleHandleA(nullptr));
-  EXPECT_EQ(OffsetInProgram(base + 0x1234), 0x1234ul);
 }

@@ -20,7 +20,7 @@ TEST(FileStamp, IsTheLocalTimeInDosFormNegativeFrom2044) {
   EXPECT_EQ(FileStamp(file), static_cast<long>(0x80210000ul));
 }
 
-TEST(FileStamp, FoldersAndMissingFilesHaveNone) {
+TEST(FileStamp, FoldersMissingFilesAndFilesBefore1980HaveNone) {
   Scratch scratch;
   CreateDirectoryA((scratch / "folder").c_str(), nullptr);
   EXPECT_EQ(FileStamp(scratch / "folder"), -1);
@@ -28,6 +28,12 @@ TEST(FileStamp, FoldersAndMissingFilesHaveNone) {
   EXPECT_FALSE(FileExistsSafe(scratch / "folder"));
   EXPECT_FALSE(FileExistsSafe(scratch / "missing"));
   EXPECT_FALSE(FileExistsSafe(""));
+  // A file from before 1980 has no stamp either, but it is there.
+  std::string old = scratch / "old.txt";
+  Scratch::WriteFile(old, "x");
+  SetLocalWriteTime(old, 1979, 12, 31, 23, 0, 0);
+  EXPECT_EQ(FileStamp(old), -1);
+  EXPECT_TRUE(FileExistsSafe(old));
 }
 
 TEST(SaveListToFile, ReplacesTheSanitizedFileWithEveryLineEndedByCrLf) {

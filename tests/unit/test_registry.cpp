@@ -109,9 +109,9 @@ TEST_F(Registration, InstallAndDataDirectoriesFromTheUninstallString) {
       // Tokens are counted after the install directory, spaces and all.
       {"C:\\Program Files\\LxvDel.Exe /u x D:\\DATA\\", "C:\\Program Files\\",
        "D:\\DATA\\"},
-      // The uninstaller's name in any case; the text before it, quote and all.
+      // The uninstaller's name in any case; the text before it, quote aside.
       {"\"C:\\Program Files\\Lexi\\LXVDEL.EXE\" /u x \"C:\\My Data\\\"",
-       "\"C:\\Program Files\\Lexi\\", "C:\\My Data\\"},
+       "C:\\Program Files\\Lexi\\", "C:\\My Data\\"},
       // Nothing before the name, or no name: token 4 of the whole value.
       {"C:\\X\\Remove.exe /u D:\\DATA\\ E:\\", "", "E:\\"},
       {"LxvDel.Exe /u x D:\\DATA\\", "", "D:\\DATA\\"},
@@ -137,8 +137,11 @@ TEST_F(Registration, UnreadableUninstallStringLeavesTheAnswerUncut) {
   EXPECT_EQ(Raised([] { DataDirectory(); }), kInvalid);
 }
 
-TEST(DeleteRegistryTree, RemovesNestedSubkeysThenTheKey) {
-  for (const char* key : {"a\\b\\c", "a\\d", "e"})
+// Run with the Japanese code page (932), where a name of two characters such
+// as "\x90\xbb\x95\x69" takes four bytes.
+TEST(DoubleByteKeyNames, NestedSubkeysGoThenTheKey) {
+  for (const char* key :
+       {"a\\b\\c", "a\\d", "e", "\x90\xbb\x95\x69\\\x83\x5c\x83\x74"})
     SetRegistryValue(
         HKEY_CURRENT_USER,
         ("Software\\LexivaneUnitTest\\" + std::string(key)).c_str(), "v",
