@@ -27,8 +27,8 @@ import make_medium
 import wine_driver as wd
 
 SZDD_MAGIC = b"SZDD\x88\xf0\x27\x33"
-# A file without a DOS date counts as missing for the launcher: the earliest
-# date that is 1980 in every time zone.
+# A file has no DOS date before 1980 (local time): the earliest date that is
+# 1980 in every time zone.
 EARLIEST = 315619200
 DAY = 86400
 STANDIN = wd.RELEASE / "standin"
@@ -133,10 +133,12 @@ class Medium:
                     self.expanded[entry.name] = szdd_expand(entry.read_bytes())
                 except ValueError as error:
                     self.problems.append(f"{self.rel(entry)} does not expand: {error}")
-        for entry in sorted(self.root.rglob("*")):
-            if entry.is_file() and entry.stat().st_mtime < EARLIEST:
-                self.problems.append(f"{self.rel(entry)} is dated before 1980: "
-                                     "the launcher counts it as missing; give it a later date")
+        # Autorun compares the program's date with the installed copy's.
+        if self.program and self.program.stat().st_mtime < EARLIEST:
+            self.problems.append(f"{self.rel(self.program)} is dated before 1980, which a "
+                                 "file date on Windows cannot hold: started by autorun, the "
+                                 "launcher takes every installed copy for newer and does "
+                                 "nothing; give it a later date")
         return command
 
     def lint_probe_files(self):
@@ -158,6 +160,7 @@ class Medium:
         def selected(name):
             low = name.lower()
             return not (name.startswith(".") or ("604" not in name and "304" not in name)
+                        or make_medium.DEVICES.fullmatch(name.split(".")[0].rstrip(" "))
                         or low in ("prelude.604", "earlyen.604")
                         or low.startswith("shared") or low.startswith("dial"))
         return sorted((e.name for e in self.files.iterdir() if selected(e.name)), key=str.lower)
