@@ -95,7 +95,7 @@ def input_entries(top):
         raise Refused(f"{error.filename}: cannot be listed ({error.strerror}); "
                       "make it readable")
 
-    for folder, dirs, files, in os.walk(top, onerror=unlistable):
+    for folder, dirs, files in os.walk(top, onerror=unlistable):
         for name in sorted(dirs) + sorted(files):
             path = pathlib.Path(folder) / name
             rel = path.relative_to(top)
