@@ -2,7 +2,6 @@
 
 #include "medium.h"
 #include "module_handoff.h"
-#include "startup_decision.h"
 #include "system_services/files.h"
 #include "system_services/messages.h"
 #include "system_services/paths.h"
@@ -12,22 +11,23 @@ namespace launcher {
 
 using namespace services;
 
-namespace {
-// The registration as far as it could be read; a failed read is reported
-// and the decision goes on with what the reads left.
-void ReadRegistration(StartupFacts& facts) {
-  Fault fault = ReadUninstallValue("DisplayName", facts.displayName);
-  if (!fault) fault = InstallDirectory(facts.installDirectory);
-  if (fault)
-    ShowMessage("Error accessing LXV Windows' Registry", "Setup Error");
+StartupCheck GatherStartupCheck(const std::string& mediumDirectory) {
+  StartupCheck check;
+  // A failed read is reported later; the decision goes on with what the
+  // reads left.
+  Fault fault = ReadUninstallValue("DisplayName", check.facts.displayName);
+  if (!fault) fault = InstallDirectory(check.facts.installDirectory);
+  check.registrationUnreadable = fault.has_value();
+  check.facts.filesPresent = MediumHasInstallFiles(mediumDirectory);
+  check.decision = DecideStartup(check.facts, FileExistsSafe);
+  return check;
 }
-}  // namespace
 
-bool CheckStartup(const std::string& mediumDirectory) {
-  StartupFacts facts;
-  ReadRegistration(facts);
-  facts.filesPresent = MediumHasInstallFiles(mediumDirectory);
-  StartupDecision decision = DecideStartup(facts, FileExistsSafe);
+bool CheckStartup(const std::string& mediumDirectory,
+                  const StartupCheck& check) {
+  if (check.registrationUnreadable)
+    ShowMessage("Error accessing LXV Windows' Registry", "Setup Error");
+  const StartupDecision& decision = check.decision;
   switch (decision.outcome) {
     case StartupDecision::Outcome::kLaunch:
       return true;
@@ -35,7 +35,7 @@ bool CheckStartup(const std::string& mediumDirectory) {
       ShowAdvice(decision.advice);
       return false;
     case StartupDecision::Outcome::kHandOff:
-      HandOffModules(mediumDirectory, facts.installDirectory);
+      HandOffModules(mediumDirectory, check.facts.installDirectory);
       return false;
   }
   return false;

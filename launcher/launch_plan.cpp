@@ -26,9 +26,9 @@ std::string InstalledProgramCommand(const std::string& installDirectory) {
   return QuotedProgram(installDirectory + "Lxv.Exe");
 }
 
-bool LeavesRoomForItsFileNames(const std::string& mediumDirectory) {
+bool LeavesRoomFor(const std::string& directory, const std::string& name) {
   constexpr std::string::size_type kMaxPath = 260;  // with the closing NUL
-  return mediumDirectory.size() + sizeof "Prelude.Msg" <= kMaxPath;
+  return directory.size() + name.size() < kMaxPath;
 }
 
 }  // namespace launcher

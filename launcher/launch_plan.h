@@ -30,8 +30,9 @@ SetupPlan PlanSetup(const std::string& mediumDirectory,
 // The installed application, started without arguments.
 std::string InstalledProgramCommand(const std::string& installDirectory);
 
-// Whether the medium directory leaves room, within the platform's 260
-// characters, for the longest name that setup looks up in it ("Prelude.Msg").
-bool LeavesRoomForItsFileNames(const std::string& mediumDirectory);
+// Whether the directory leaves room, within the platform's 260 characters,
+// for the longest name that is looked up in it: "Prelude.Msg" on the
+// medium, which setup reads, "Pyrn.DLL" in the temporary directory.
+bool LeavesRoomFor(const std::string& directory, const std::string& name);
 
 }  // namespace launcher

@@ -2,8 +2,6 @@
 // way ends the program in its box (see Raise below). Only the shipped build
 // has no C++ exceptions; in the others a fault of the standard library ends
 // the program without a box.
-#include <cstring>
-
 #include "first_argument.h"
 #include "run_launcher.h"
 #include "system_services/dll_search.h"
@@ -14,12 +12,10 @@
 #include "system_services/startup.h"
 
 namespace services {
-// A path or argument refused as too long or unusable gets its own box:
-// nothing was started, and nothing is wrong with the program. Every other
-// error ends in the last-chance box.
+// A refusal gets its own box: nothing was started, and nothing is wrong with
+// the program. Every other error ends in the last-chance box.
 void Raise(const Exception& error) {
-  if (std::strcmp(error.TypeName(), ETooLongError::kTypeName) == 0 ||
-      std::strcmp(error.TypeName(), EUnusablePathError::kTypeName) == 0) {
+  if (error.Kind() == ErrorKind::kRefusal) {
     ShowMessage(error.Message() + " Nothing was started.", "Cannot Start");
     EndProcess(0);
   }
@@ -33,7 +29,9 @@ int main() {
   // loads some) may come from the medium's folder.
   NarrowDllSearch();
   StartServices();
-  launcher::RunLauncher(ProgramPath(),
-                        launcher::FirstArgument(ProcessCommandLine()));
+  // Each may refuse: the program's path is looked at first.
+  std::string programPath = ProgramPath();
+  std::string firstArgument = launcher::FirstArgument(ProcessCommandLine());
+  launcher::RunLauncher(programPath, firstArgument);
   return 0;
 }

@@ -38,9 +38,10 @@ void HandOffModules(const std::string& mediumDirectory,
   // An old list goes even when read-only: kept, it would be read again.
   DeleteFileForced(listFile);
   // A list that cannot be created or written in full is not handed over.
-  if (!lines.empty() && SaveListToFile(lines, listFile))
-    ShowAdvice("Unable to Auto Install modules");
-  MakeDirectoryCurrent(installDirectory);
+  if (!lines.empty())
+    if (Fault failure = SaveListToFile(lines, listFile))
+      ShowAdvice("Unable to Auto Install modules");
+  RaiseFault(MakeDirectoryCurrent(installDirectory));
   RunProgram(InstalledProgramCommand(installDirectory), kShowNormal);
 }
 

@@ -24,7 +24,10 @@ bool IsDeviceName(const std::string& name) {
   base.erase(base.find_last_not_of(' ') + 1);
   for (char& c : base)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+  // Constant, in the program's read-only data.
+  static const char* const kDevices[] = {"CON", "PRN",    "AUX",
+                                         "NUL", "CONIN$", "CONOUT$"};
+  for (const char* device : kDevices)
     if (base == device) return true;
   return base.size() == 4 &&
          (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&

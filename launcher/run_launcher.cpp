@@ -1,15 +1,17 @@
 #include "run_launcher.h"
 
 #include "installed_check.h"
+#include "launch_locks.h"
 #include "launch_plan.h"
 #include "medium.h"
+#include "program_path.h"
 #include "system_services/errors.h"
 #include "system_services/expand.h"
 #include "system_services/files.h"
 #include "system_services/messages.h"
-#include "system_services/named_lock.h"
 #include "system_services/paths.h"
 #include "system_services/process.h"
+#include "system_services/text_pattern.h"
 
 namespace launcher {
 
@@ -25,47 +27,75 @@ std::string SetupTemporaryDirectory() {
 }
 
 // The compressed program and library, expanded into the temporary directory;
-// false once either fails (it has been reported).
-bool ExpandSetupFiles(const std::string& medium, const std::string& temp) {
-  return ExpandFile(medium + "Lxv.Ex_", temp + "Lxv.exe") &&
-         ExpandFile(medium + "Pyrn.Dl_", temp + "Pyrn.DLL");
+// empty, or the text of the box that says what failed.
+std::string ExpandSetupFiles(const std::string& medium,
+                             const std::string& temp) {
+  std::string failure = ExpandFile(medium + "Lxv.Ex_", temp + "Lxv.exe");
+  if (failure.empty())
+    failure = ExpandFile(medium + "Pyrn.Dl_", temp + "Pyrn.DLL");
+  return failure;
+}
+
+// Expands the compressed program and library when the plan says so, and
+// starts setup. Launchers of other media wait meanwhile for the temporary
+// directory: nothing here waits for the user until it is given back, and the
+// boxes come after.
+void StartSetup(const std::string& medium, const std::string& temp,
+                const SetupPlan& plan) {
+  std::optional<NamedLock> tempLock;
+  std::string copyFailure;
+  if (plan.expandFirst) {
+    if (!LeavesRoomFor(temp, "Pyrn.DLL"))
+      Raise(ETooLongError("The path of the temporary directory is too long."));
+    tempLock = LockTemporaryDirectory(temp);
+    copyFailure = ExpandSetupFiles(medium, temp);
+  }
+  Fault notCurrent;
+  ProgramStart start;
+  if (copyFailure.empty())
+    notCurrent = MakeDirectoryCurrent(plan.workingDirectory);
+  if (copyFailure.empty() && !notCurrent)
+    start = StartProgram(plan.commandLine, kShowNormal);
+  tempLock.reset();
+
+  if (!copyFailure.empty()) return ShowMessage(copyFailure, "CopyFile");
+  RaiseFault(notCurrent);
+  ReportFailedStart(start);
+  if (start.Failed())
+    ShowMessage("Failed to run SETUP1.EXE. Error code: " + Decimal(start.code),
+                "WinExec");
 }
 }  // namespace
 
 void RunLauncher(const std::string& programPath,
                  const std::string& firstArgument) {
-  std::string medium = MediumDirectory(programPath);
-  // Autorun and a double-click at once: the launcher that is already busy
-  // with this medium does the job, the other one steps aside.
-  if (!TakeLock("medium", medium, false)) return;
-  if (!CheckStartup(medium)) return;
+  std::string medium = MediumDirectory(WithoutLongPathPrefix(programPath));
+  StartupCheck check = GatherStartupCheck(medium);
+  bool plain = FileExistsSafe(medium + "Lxv.Exe");
+  std::string mediumProgram = medium + (plain ? "Lxv.exe" : "Lxv.ex_");
+  auto autorunStops = [&] {
+    return check.decision.outcome == StartupDecision::Outcome::kLaunch &&
+           InstalledCopyIsNewer(mediumProgram, firstArgument);
+  };
+  // Autorun meeting a newer installed copy does nothing, and so claims
+  // nothing: it never makes an explicit start of the medium give way. An
+  // unreadable registration is reported first, and the rule asked after.
+  if (!check.registrationUnreadable && autorunStops()) return;
+  std::optional<NamedLock> claim = ClaimMedium(medium);
+  if (!claim) return;
+  if (!CheckStartup(medium, check)) return;
   // Setup looks up its files in the medium directory too; a hand-off needs
   // no room for them.
-  if (!LeavesRoomForItsFileNames(medium))
-    Raise(ETooLongError("The path \"" + medium + "\" is too long."));
+  if (!LeavesRoomFor(medium, "Prelude.Msg"))
+    Raise(ETooLongError(Substitute("The path \"%s\" is too long.", medium)));
 
   std::string temp = SetupTemporaryDirectory();
   if (!MediumHasInstallFiles(medium)) {
     ShowAdvice("Program install files missing. (1)");
     return;
   }
-
-  SetupPlan plan = PlanSetup(medium, temp, FileExistsSafe(medium + "Lxv.Exe"));
-  std::string mediumProgram =
-      medium + (plan.expandFirst ? "Lxv.ex_" : "Lxv.exe");
-  if (InstalledCopyIsNewer(mediumProgram, firstArgument)) return;
-  // Launchers of other media expand into the same directory: one at a time,
-  // from its expansion to its end, so that each starts what it expanded.
-  if (plan.expandFirst) {
-    TakeLock("temporary", temp, true);
-    if (!ExpandSetupFiles(medium, temp)) return;
-  }
-
-  MakeDirectoryCurrent(plan.workingDirectory);
-  unsigned code = RunProgram(plan.commandLine, kShowNormal);
-  if (code < 32)
-    ShowMessage("Failed to run SETUP1.EXE. Error code: " + std::to_string(code),
-                "WinExec");
+  if (check.registrationUnreadable && autorunStops()) return;
+  StartSetup(medium, temp, PlanSetup(medium, temp, plain));
 }
 
 }  // namespace launcher

@@ -1,5 +1,6 @@
 #include "startup_decision.h"
 
+#include "system_services/text_pattern.h"
 #include "version.h"
 
 namespace launcher {
@@ -16,9 +17,9 @@ StartupDecision DecideStartup(const StartupFacts& facts, FileExists exists) {
   if (facts.filesPresent) return {Outcome::kLaunch, {}};
   if (!registered)
     // The second bracket stays open: the download advice follows at once.
-    return {Outcome::kAdvise, "Program install files missing (2) <" +
-                                  facts.displayName + "> <" +
-                                  facts.installDirectory};
+    return {Outcome::kAdvise,
+            services::Substitute("Program install files missing (2) <%s> <%s",
+                                 facts.displayName, facts.installDirectory)};
   if (tooOld)
     return {Outcome::kAdvise,
             "Current Lexivane Program too old to install modules"};

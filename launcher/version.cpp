@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "system_services/errors.h"
+#include "system_services/text_pattern.h"
 
 namespace launcher {
 
@@ -16,7 +17,7 @@ int ParseVersionNumber(const std::string& text) {
     value = value * 10 + (c - '0');
     if (value > INT_MAX)
       services::Raise(services::EConvertError(
-          "'" + digits + "' is not a valid integer value"));
+          services::Substitute("'%s' is not a valid integer value", digits)));
   }
   return static_cast<int>(value);
 }

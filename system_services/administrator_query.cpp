@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "errors.h"
-#include "system_library.h"
 #include "unique_handle.h"
 
 namespace services {
@@ -20,20 +19,6 @@ UniqueToken OpenUserToken(const TokenFunctions& api) {
   return UniqueToken();
 }
 }  // namespace
-
-TokenFunctions ResolveTokenFunctions() {
-  TokenFunctions api = {};
-  HMODULE advapi = GetModuleHandleA("advapi32.dll");
-  if (!advapi) return api;
-  ResolveFunction(advapi, "OpenThreadToken", api.OpenThreadToken);
-  ResolveFunction(advapi, "OpenProcessToken", api.OpenProcessToken);
-  ResolveFunction(advapi, "AllocateAndInitializeSid",
-                  api.AllocateAndInitializeSid);
-  ResolveFunction(advapi, "GetTokenInformation", api.GetTokenInformation);
-  ResolveFunction(advapi, "EqualSid", api.EqualSid);
-  ResolveFunction(advapi, "FreeSid", api.FreeSid);
-  return api;
-}
 
 bool IsAdministratorWith(const TokenFunctions& api) {
   UniqueToken token = OpenUserToken(api);
@@ -66,6 +51,6 @@ bool IsAdministratorWith(const TokenFunctions& api) {
   return false;
 }
 
-bool IsAdministrator() { return IsAdministratorWith(ResolveTokenFunctions()); }
+bool IsAdministrator() { return IsAdministratorWith(Advapi32().tokens); }
 
 }  // namespace services

@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "errors.h"
-#include "system_library.h"
+#include "system_functions.h"
+#include "text_pattern.h"
 #include "windows_version.h"
 
 namespace services {
@@ -17,54 +20,81 @@ struct WidePath {
   void Take(DWORD answered) { length = answered < MAX_PATH ? answered : 0; }
 };
 
-HMODULE Kernel() { return GetModuleHandleA("kernel32.dll"); }
-
-// The path in the code page; false when it does not come back the same.
-bool ToCodePage(const WidePath& path, std::string& ansi) {
-  int length = static_cast<int>(path.length);
-  int size = WideCharToMultiByte(CP_ACP, 0, path.text, length, nullptr, 0,
-                                 nullptr, nullptr);
+// The text in the code page, and whether it comes back the same from there.
+bool ToCodePage(const wchar_t* text, int length, std::string& ansi) {
+  int size = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr,
+                                 nullptr);
   ansi.assign(size, '\0');
-  WideCharToMultiByte(CP_ACP, 0, path.text, length, &ansi[0], size, nullptr,
+  WideCharToMultiByte(CP_ACP, 0, text, length, &ansi[0], size, nullptr,
                       nullptr);
-  WidePath back;
-  back.Take(
-      MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, back.text, MAX_PATH));
-  return back.length == path.length &&
-         std::char_traits<wchar_t>::compare(back.text, path.text, length) == 0;
+  std::string back((length + 1) * sizeof(wchar_t), '\0');
+  return MultiByteToWideChar(CP_ACP, 0, ansi.data(), size,
+                             reinterpret_cast<wchar_t*>(&back[0]),
+                             length + 1) == length &&
+         std::memcmp(back.data(), text, length * sizeof(wchar_t)) == 0;
+}
+
+// The path's short form in the code page; empty when it has none there.
+std::string ShortFormInCodePage(const WidePath& path) {
+  auto shortForm = Kernel32().GetShortPathNameW;
+  WidePath shortPath;
+  if (shortForm) shortPath.Take(shortForm(path.text, shortPath.text, MAX_PATH));
+  std::string held;
+  if (shortPath.length > 0 &&
+      ToCodePage(shortPath.text, shortPath.length, held))
+    return held;
+  return std::string();
 }
 
 // ansiPath when the code page holds path, else the short form of path.
 std::string InCodePage(const std::string& ansiPath, const WidePath& path) {
   std::string held;
-  if (path.length == 0 || ToCodePage(path, held)) return ansiPath;
-  DWORD(WINAPI * shortForm)(LPCWSTR, LPWSTR, DWORD) = nullptr;
-  ResolveFunction(Kernel(), "GetShortPathNameW", shortForm);
-  WidePath shortPath;
-  if (shortForm) shortPath.Take(shortForm(path.text, shortPath.text, MAX_PATH));
-  if (shortPath.length > 0 && ToCodePage(shortPath, held)) return held;
-  Raise(EUnusablePathError(
-      "The path \"" + ansiPath +
-      "\" has characters that this system's code page cannot hold, and no "
-      "short name to use instead."));
+  if (path.length == 0 || ToCodePage(path.text, path.length, held))
+    return ansiPath;
+  held = ShortFormInCodePage(path);
+  if (held.empty())
+    Raise(EUnusablePathError(
+        Substitute("The path \"%s\" has characters that this system's code "
+                   "page cannot hold, and no short name to use instead.",
+                   ansiPath)));
+  return held;
 }
 }  // namespace
 
 std::string ProgramPathInCodePage(const std::string& ansiPath) {
-  DWORD(WINAPI * query)(HMODULE, LPWSTR, DWORD) = nullptr;
-  ResolveFunction(Kernel(), "GetModuleFileNameW", query);
+  auto query = Kernel32().GetModuleFileNameW;
   WidePath path;
-  if (query && QueryWindowsVersion())
-    path.Take(query(nullptr, path.text, MAX_PATH));
+  if (query && IsNtFamily()) path.Take(query(nullptr, path.text, MAX_PATH));
   return InCodePage(ansiPath, path);
 }
 
 std::string TempPathInCodePage(const std::string& ansiPath) {
-  DWORD(WINAPI * query)(DWORD, LPWSTR) = nullptr;
-  ResolveFunction(Kernel(), "GetTempPathW", query);
+  auto query = Kernel32().GetTempPathW;
   WidePath path;
-  if (query && QueryWindowsVersion()) path.Take(query(MAX_PATH, path.text));
+  if (query && IsNtFamily()) path.Take(query(MAX_PATH, path.text));
   return InCodePage(ansiPath, path);
+}
+
+std::string Utf8BeyondCodePage(const wchar_t* text, int length) {
+  std::string converted;
+  if (ToCodePage(text, length, converted)) return std::string();
+  converted.assign(WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0,
+                                       nullptr, nullptr),
+                   '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, length, &converted[0],
+                      static_cast<int>(converted.size()), nullptr, nullptr);
+  return converted;
+}
+
+std::string Utf8PathInCodePage(const std::string& utf8Path) {
+  WidePath path;
+  path.Take(MultiByteToWideChar(CP_UTF8, 0, utf8Path.data(),
+                                static_cast<int>(utf8Path.size()), path.text,
+                                MAX_PATH));
+  std::string nearest;
+  if (ToCodePage(path.text, path.length, nearest)) return nearest;
+  std::string held = ShortFormInCodePage(path);
+  return held.empty() ? nearest : held;
 }
 
 }  // namespace services

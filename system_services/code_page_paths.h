@@ -16,4 +16,12 @@ namespace services {
 std::string ProgramPathInCodePage(const std::string& ansiPath);
 std::string TempPathInCodePage(const std::string& ansiPath);
 
+// A wide text (as the wide registry functions read it) in UTF-8 when the
+// code page cannot hold it; empty when it can.
+std::string Utf8BeyondCodePage(const wchar_t* text, int length);
+// A path given in UTF-8 in the code page: as it is where the code page holds
+// it, else its short form; where it has neither (it does not exist), the
+// code page's nearest spelling, which names nothing.
+std::string Utf8PathInCodePage(const std::string& utf8Path);
+
 }  // namespace services

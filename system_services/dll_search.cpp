@@ -1,19 +1,15 @@
 #include "dll_search.h"
 
-#include "system_library.h"
+#include "system_functions.h"
 
 namespace services {
 
 void NarrowDllSearch() {
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  BOOL(WINAPI * setDefaultDllDirectories)(DWORD);
-  ResolveFunction(kernel, "SetDefaultDllDirectories", setDefaultDllDirectories);
-  if (setDefaultDllDirectories &&
-      setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
+  const KernelFunctions& kernel = Kernel32();
+  if (kernel.SetDefaultDllDirectories &&
+      kernel.SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
     return;
-  BOOL(WINAPI * setDllDirectory)(LPCSTR);
-  ResolveFunction(kernel, "SetDllDirectoryA", setDllDirectory);
-  if (setDllDirectory) setDllDirectory("");
+  if (kernel.SetDllDirectoryA) kernel.SetDllDirectoryA("");
 }
 
 }  // namespace services

@@ -1,12 +1,15 @@
 #include "errors.h"
 
+#include "text_pattern.h"
+
 namespace services {
 
 // Never inlined: its return address lies in the function that raised the
 // error (the error types' own constructors are inlined there).
 __attribute__((noinline))
-Exception::Exception(const char* typeName, std::string message)
+Exception::Exception(const char* typeName, ErrorKind kind, std::string message)
     : typeName_(typeName),
+      kind_(kind),
       message_(std::move(message)),
       raisedAt_(__builtin_return_address(0)) {}
 
@@ -27,7 +30,7 @@ std::string InOutErrorText(unsigned long code) {
     case 106:
       return "Invalid numeric input";
   }
-  return "I/O error " + std::to_string(static_cast<int>(code));
+  return "I/O error " + Decimal(static_cast<long>(code));
 }
 
 }  // namespace services

@@ -6,9 +6,11 @@
 
 namespace services {
 
-// Shows a "CopyFile" box and answers false when the source or destination
-// cannot be opened or the copy fails; the destination then stays as it was,
-// and nothing of the failed copy is left.
-bool ExpandFile(const std::string& source, const std::string& destination);
+// Empty when the file was expanded; else the text of the "CopyFile" box that
+// says what failed, for the caller to show once it holds nothing that others
+// wait for. The destination then stays as it was, and nothing of the failed
+// copy is left.
+[[nodiscard]] std::string ExpandFile(const std::string& source,
+                                     const std::string& destination);
 
 }  // namespace services

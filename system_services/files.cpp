@@ -3,17 +3,14 @@
 #include <windows.h>
 
 #include "errors.h"
+#include "file_handles.h"
 #include "paths.h"
+#include "text_pattern.h"
 #include "unique_handle.h"
 
 namespace services {
 
 namespace {
-HANDLE CreateForWriting(const std::string& name) {
-  return CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
 // The platform's file functions take paths of up to MAX_PATH - 1 characters.
 constexpr std::string::size_type kLongestPath = MAX_PATH - 1;
 
@@ -70,7 +67,7 @@ void EnsureFileExists(const std::string& name) {
     MoveFileA(name.c_str(), name.c_str());
     return;
   }
-  UniqueFile created(CreateForWriting(name));
+  CreateForWriting(name);
 }
 
 std::vector<DirectoryEntry> EnumerateDirectory(const std::string& pattern) {
@@ -90,8 +87,9 @@ Fault SaveListToFile(const std::vector<std::string>& lines,
                      const std::string& fileName) {
   std::string name = SanitizeFileName(fileName);
   EnsureFileExists(name);
-  UniqueFile file(CreateForWriting(name));
-  if (!file.valid()) return EFCreateError("Cannot create file " + name);
+  UniqueFile file = CreateForWriting(name);
+  if (!file.valid())
+    return EFCreateError(Substitute("Cannot create file %s", name));
   std::string contents;
   for (const std::string& line : lines) contents += line + "\r\n";
   DWORD written = 0;

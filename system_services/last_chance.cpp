@@ -3,18 +3,9 @@
 #include <windows.h>
 
 #include "message_box.h"
+#include "paths.h"
 
 namespace services {
-
-namespace {
-std::string ModulePath() {
-  char path[MAX_PATH + 1] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return path;
-}
-
-bool IsSystemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte); }
-}  // namespace
 
 // The fixed point that addresses are counted from: the program's image base.
 unsigned long OffsetInProgram(const void* address) {
@@ -23,11 +14,13 @@ unsigned long OffsetInProgram(const void* address) {
 }
 
 void ShowLastChanceBox(const Exception& error) {
-  ShowBox(nullptr,
-          LastChanceText(error, ModulePath(), OffsetInProgram(error.RaisedAt()),
-                         IsSystemLeadByte)
-              .c_str(),
-          "Application Error", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+  char modulePath[MAX_PATH + 1] = {};
+  GetModuleFileNameA(nullptr, modulePath, MAX_PATH);
+  char text[kLastChanceTextSize];
+  LastChanceText(error, modulePath, OffsetInProgram(error.RaisedAt()),
+                 IsSystemLeadByte, text);
+  ShowBox(nullptr, text, "Application Error",
+          MB_OK | MB_ICONSTOP | MB_TASKMODAL);
 }
 
 void LastChance(const Exception& error) {

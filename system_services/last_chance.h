@@ -2,21 +2,23 @@
 // end of the process with exit code 1.
 #pragma once
 
-#include <string>
+#include <cstddef>
 
+#include "double_byte_text.h"
 #include "errors.h"
 
 namespace services {
 
-// Whether a byte opens a double-byte character of the code page.
-using IsLeadByte = bool (*)(unsigned char byte);
+// The box text's buffer: 255 bytes and the closing NUL.
+constexpr std::size_t kLastChanceTextSize = 256;
 
-// The box text for an error raised codeOffset bytes into the program at
-// modulePath, cut to the 255 bytes that its buffer holds, never inside a
-// character.
-std::string LastChanceText(const Exception& error,
-                           const std::string& modulePath,
-                           unsigned long codeOffset, IsLeadByte isLeadByte);
+// Writes into text the box text for an error raised codeOffset bytes into
+// the program at modulePath, with the module's name cut to 63 bytes and the
+// whole text to 255, never inside a character. Allocates nothing: it is the
+// box of a program that may have run out of memory.
+void LastChanceText(const Exception& error, const char* modulePath,
+                    unsigned long codeOffset, IsLeadByte isLeadByte,
+                    char (&text)[kLastChanceTextSize]);
 // The raising address as an offset from the program's image base.
 unsigned long OffsetInProgram(const void* address);
 

@@ -1,62 +1,78 @@
+#include <cstring>
+
+#include "hex_text.h"
 #include "last_chance.h"
 
 namespace services {
 
 namespace {
-// Eight upper-case hexadecimal digits, as "%p" writes a 32-bit address.
-std::string HexAddress(unsigned long address) {
-  std::string digits(8, '0');
-  for (int i = 7; i >= 0; --i, address >>= 4)
-    digits[i] = "0123456789ABCDEF"[address & 0xF];
-  return digits;
-}
-
-// Where the character that starts at i ends.
-std::string::size_type CharacterEnd(const std::string& text,
-                                    std::string::size_type i,
-                                    IsLeadByte isLeadByte) {
-  bool doubleByte =
-      isLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size();
-  return i + (doubleByte ? 2 : 1);
-}
-
-// The whole characters of text that fit in size bytes.
-std::string CutToFit(const std::string& text, std::string::size_type size,
-                     IsLeadByte isLeadByte) {
-  std::string::size_type end = 0;
-  while (end < text.size()) {
-    std::string::size_type next = CharacterEnd(text, end, isLeadByte);
-    if (next > size) break;
-    end = next;
+// Appends whole characters to a text of at most 255 bytes and its NUL; once
+// a character does not fit, nothing more is taken. A piece may be given a
+// smaller room of its own, past which the rest of that piece is left out.
+// Nothing here allocates: the text is made when memory may have run out.
+class BoundedText {
+ public:
+  BoundedText(char (&buffer)[kLastChanceTextSize], IsLeadByte isLeadByte)
+      : buffer_(buffer), isLeadByte_(isLeadByte) {
+    buffer_[0] = '\0';
   }
-  return text.substr(0, end);
-}
+  void Append(const char* text, std::size_t size,
+              std::size_t most = kLastChanceTextSize - 1) {
+    for (std::size_t i = 0; i < size && !full_;) {
+      std::size_t next = CharacterEnd(text, size, i, isLeadByte_);
+      if (next - i > most) break;
+      if (length_ + (next - i) > kLastChanceTextSize - 1) {
+        full_ = true;
+        break;
+      }
+      most -= next - i;
+      while (i < next) buffer_[length_++] = text[i++];
+    }
+    buffer_[length_] = '\0';
+  }
+  void Append(const char* text) { Append(text, std::strlen(text)); }
 
-// The part after the last backslash that is a character of its own (a
-// double-byte character's second byte may be 0x5C).
-std::string FileNameOf(const std::string& path, IsLeadByte isLeadByte) {
-  std::string::size_type start = 0;
-  for (std::string::size_type i = 0; i < path.size();) {
-    std::string::size_type next = CharacterEnd(path, i, isLeadByte);
+ private:
+  char (&buffer_)[kLastChanceTextSize];
+  IsLeadByte isLeadByte_;
+  std::size_t length_ = 0;
+  bool full_ = false;
+};
+
+// Where the part after the last backslash that is a character of its own
+// starts.
+std::size_t FileNameStart(const char* path, std::size_t size,
+                          IsLeadByte isLeadByte) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < size;) {
+    std::size_t next = CharacterEnd(path, size, i, isLeadByte);
     if (next == i + 1 && path[i] == '\\') start = next;
     i = next;
   }
-  return path.substr(start);
+  return start;
 }
 }  // namespace
 
-std::string LastChanceText(const Exception& error,
-                           const std::string& modulePath,
-                           unsigned long codeOffset, IsLeadByte isLeadByte) {
-  std::string module =
-      CutToFit(FileNameOf(modulePath, isLeadByte), 63, isLeadByte);
+void LastChanceText(const Exception& error, const char* modulePath,
+                    unsigned long codeOffset, IsLeadByte isLeadByte,
+                    char (&text)[kLastChanceTextSize]) {
+  // Eight upper-case hexadecimal digits, as "%p" writes a 32-bit address.
+  char address[9] = {};
+  WriteHex(codeOffset, 8, address);
+  std::size_t pathSize = std::strlen(modulePath);
+  std::size_t name = FileNameStart(modulePath, pathSize, isLeadByte);
   const std::string& message = error.Message();
-  bool addStop = !message.empty() && message.back() != '.';
-  std::string text = std::string("Exception ") + error.TypeName() +
-                     " in module " + module + " at " + HexAddress(codeOffset) +
-                     ".\n" + message + (addStop ? "." : "");
-  // The text is built in a 256-byte buffer.
-  return CutToFit(text, 255, isLeadByte);
+
+  BoundedText out(text, isLeadByte);
+  out.Append("Exception ");
+  out.Append(error.TypeName());
+  out.Append(" in module ");
+  out.Append(modulePath + name, pathSize - name, 63);
+  out.Append(" at ");
+  out.Append(address);
+  out.Append(".\n");
+  out.Append(message.data(), message.size());
+  if (!message.empty() && message.back() != '.') out.Append(".");
 }
 
 }  // namespace services

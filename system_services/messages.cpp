@@ -7,8 +7,11 @@
 
 namespace services {
 
-void ReportWindowsError(const std::string& operationName) {
-  DWORD code = GetLastError();
+void ReportWindowsError(const char* operationName) {
+  ReportWindowsError(operationName, GetLastError());
+}
+
+void ReportWindowsError(const char* operationName, unsigned long code) {
   if (code == 0) return;
   char text[256];
   text[0] = '\0';
@@ -16,22 +19,24 @@ void ReportWindowsError(const std::string& operationName) {
                  nullptr, code, 0, text, 255, nullptr);
   text[255] = '\0';
   if (text[0] == '\0') return;
-  std::string caption = "Windows Error: " + operationName;
-  ShowBox(nullptr, text, caption.c_str(), MB_OK);
+  // The operations are the program's own short names.
+  char caption[64] = "Windows Error: ";
+  for (int i = 15, j = 0; i < 63 && operationName[j];)
+    caption[i++] = operationName[j++];
+  ShowBox(nullptr, text, caption, MB_OK);
 }
 
 int MessageBoxWithReport(void* owner, const std::string& text,
-                         const std::string& caption, unsigned style) {
+                         const char* caption, unsigned style) {
   return CallReported(
       "MessageBox",
       [&] {
-        return ShowBox(static_cast<HWND>(owner), text.c_str(), caption.c_str(),
-                       style);
+        return ShowBox(static_cast<HWND>(owner), text.c_str(), caption, style);
       },
       [](int result) { return result == 0; });
 }
 
-void ShowMessage(const std::string& text, const std::string& caption) {
+void ShowMessage(const std::string& text, const char* caption) {
   MessageBoxWithReport(nullptr, text, caption, MB_OK);
 }
 

@@ -8,12 +8,14 @@ namespace services {
 
 // Shows the system's text for the calling thread's last error, captioned
 // "Windows Error: " + operationName; nothing when the code is 0 or has no text.
-void ReportWindowsError(const std::string& operationName);
+void ReportWindowsError(const char* operationName);
+// The same for an error code read before.
+void ReportWindowsError(const char* operationName, unsigned long code);
 
 // owner is a window handle (none: nullptr).
 int MessageBoxWithReport(void* owner, const std::string& text,
-                         const std::string& caption, unsigned style);
-void ShowMessage(const std::string& text, const std::string& caption);
+                         const char* caption, unsigned style);
+void ShowMessage(const std::string& text, const char* caption);
 // Appends the download suffix and captions the box "Check Startup".
 void ShowAdvice(const std::string& text);
 

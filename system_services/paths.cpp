@@ -3,22 +3,20 @@
 #include <windows.h>
 
 #include "code_page_paths.h"
+#include "double_byte_text.h"
 #include "errors.h"
 #include "reported_call.h"
+#include "text_pattern.h"
 
 namespace services {
 
 namespace {
 constexpr DWORD kPathBuffer = 255;
 
-// Where the character after the one at i starts. Path texts are in the
-// system code page, whose double-byte characters (code pages 932, 936, 949,
-// 950) may have 0x5C, the backslash, as their second byte.
+// Where the character after the one at i starts.
 std::string::size_type NextCharacter(const std::string& text,
                                      std::string::size_type i) {
-  bool doubleByte =
-      IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size();
-  return i + (doubleByte ? 2 : 1);
+  return CharacterEnd(text.data(), text.size(), i, IsSystemLeadByte);
 }
 
 // The position of the last single-byte character of text that is in set.
@@ -37,6 +35,8 @@ std::string::size_type LastSeparator(const std::string& path) {
 }
 
 }  // namespace
+
+bool IsSystemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte); }
 
 std::string WithTrailingBackslash(const std::string& path) {
   if (path.empty() || LastOf(path, "\\") == path.size() - 1) return path;
@@ -62,7 +62,7 @@ std::string ShortPathOf(const std::string& path) {
   DWORD length = GetShortPathNameA(path.c_str(), buffer, kPathBuffer);
   if (length == 0) return path;
   if (length >= kPathBuffer)
-    Raise(ETooLongError("The path \"" + path + "\" is too long."));
+    Raise(ETooLongError(Substitute("The path \"%s\" is too long.", path)));
   return std::string(buffer, length);
 }
 

@@ -6,6 +6,9 @@
 
 namespace services {
 
+// Whether a byte opens a double-byte character of the system's code page.
+bool IsSystemLeadByte(unsigned char byte);
+
 std::string WithTrailingBackslash(const std::string& path);
 // Everything up to and including the last '\' or ':'.
 std::string DirectoryPart(const std::string& path);

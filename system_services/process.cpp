@@ -4,6 +4,7 @@
 
 #include "code_page_paths.h"
 #include "errors.h"
+#include "messages.h"
 #include "reported_call.h"
 
 namespace services {
@@ -20,18 +21,27 @@ std::string ProgramPath() {
 
 std::string ProcessCommandLine() { return GetCommandLineA(); }
 
-void MakeDirectoryCurrent(const std::string& directory) {
-  if (!SetCurrentDirectoryA(directory.c_str())) {
-    // Read at once: making the error object may change the last error.
-    DWORD code = GetLastError();
-    Raise(EInOutError(code));
-  }
+Fault MakeDirectoryCurrent(const std::string& directory) {
+  if (SetCurrentDirectoryA(directory.c_str())) return std::nullopt;
+  // Read at once: making the error object may change the last error.
+  DWORD code = GetLastError();
+  return EInOutError(code);
+}
+
+ProgramStart StartProgram(const std::string& commandLine, unsigned showMode) {
+  auto outcome = CallClearingLastError(
+      [&] { return WinExec(commandLine.c_str(), showMode); });
+  return {outcome.result, outcome.lastError};
+}
+
+void ReportFailedStart(const ProgramStart& start) {
+  if (start.Failed()) ReportWindowsError("WinExec", start.lastError);
 }
 
 unsigned RunProgram(const std::string& commandLine, unsigned showMode) {
-  return CallReported(
-      "WinExec", [&] { return WinExec(commandLine.c_str(), showMode); },
-      [](UINT code) { return code < 32; });
+  ProgramStart start = StartProgram(commandLine, showMode);
+  ReportFailedStart(start);
+  return start.code;
 }
 
 void EndProcess(unsigned exitCode) { ExitProcess(exitCode); }

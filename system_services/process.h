@@ -4,19 +4,32 @@
 
 #include <string>
 
+#include "errors.h"
+
 namespace services {
 
 // The program file's full path. Raises ETooLongError when it does not fit
 // its 261-character buffer.
 std::string ProgramPath();
 std::string ProcessCommandLine();
-// Raises EInOutError with the platform's code when the directory cannot be
-// made current.
-void MakeDirectoryCurrent(const std::string& directory);
-// Starts the command with WinExec; a code below 32 is a failure and is
-// reported in the system's words.
+// EInOutError with the platform's code when the directory cannot be made
+// current.
+[[nodiscard]] Fault MakeDirectoryCurrent(const std::string& directory);
+
 // The platform's SW_SHOWNORMAL, the one mode programs are started with.
 constexpr unsigned kShowNormal = 1;
+// A program start as WinExec answered it: a code below 32 is a failure, with
+// the last error that the start left.
+struct ProgramStart {
+  unsigned code = 0;
+  unsigned long lastError = 0;
+  bool Failed() const { return code < 32; }
+};
+// Starts the command with WinExec, reporting nothing.
+ProgramStart StartProgram(const std::string& commandLine, unsigned showMode);
+// A failed start in the system's words, captioned "Windows Error: WinExec".
+void ReportFailedStart(const ProgramStart& start);
+// Both: starts the command, and reports a failure at once.
 unsigned RunProgram(const std::string& commandLine, unsigned showMode);
 // Ends the process at once with the exit code.
 [[noreturn]] void EndProcess(unsigned exitCode);

@@ -4,16 +4,24 @@
 
 #include <vector>
 
+#include "code_page_paths.h"
 #include "errors.h"
 #include "registry_values.h"
-#include "system_library.h"
+#include "system_functions.h"
+#include "text_pattern.h"
 #include "unique_handle.h"
+#include "windows_version.h"
 
 namespace services {
 
 namespace {
 std::string WithoutLeadingBackslash(const std::string& path) {
   return (!path.empty() && path[0] == '\\') ? path.substr(1) : path;
+}
+
+HKEY RootKey(RegistryRoot root) {
+  return root == RegistryRoot::kLocalMachine ? HKEY_LOCAL_MACHINE
+                                             : HKEY_CURRENT_USER;
 }
 
 // Reading needs read rights only: with all rights a standard user could not
@@ -23,34 +31,6 @@ UniqueKey OpenKey(HKEY base, const std::string& path, REGSAM access) {
   if (RegOpenKeyExA(base, path.c_str(), 0, access, &key) != ERROR_SUCCESS)
     return UniqueKey();
   return UniqueKey(key);
-}
-
-// NtDeleteKey: the one call that removes a registry link itself, on the NT
-// family, the only one that has links.
-using DeleteKeyHandle = LONG(WINAPI*)(HANDLE);
-
-DeleteKeyHandle LinkDeleter() {
-  DeleteKeyHandle deleteKey = nullptr;
-  ResolveFunction(GetModuleHandleA("ntdll.dll"), "NtDeleteKey", deleteKey);
-  return deleteKey;
-}
-
-// When path names a registry link, removes the link (never what it points
-// to) and answers true.
-bool DeletedAsLink(HKEY base, const std::string& path) {
-  DeleteKeyHandle deleteKey = LinkDeleter();
-  if (!deleteKey) return false;
-  UniqueKey link;
-  if (RegOpenKeyExA(base, path.c_str(), REG_OPTION_OPEN_LINK,
-                    KEY_QUERY_VALUE | DELETE, link.put()) != ERROR_SUCCESS)
-    return false;
-  DWORD type = REG_NONE;
-  if (RegQueryValueExA(link.get(), "SymbolicLinkValue", nullptr, &type, nullptr,
-                       nullptr) != ERROR_SUCCESS ||
-      type != REG_LINK)
-    return false;
-  deleteKey(link.get());
-  return true;
 }
 
 // A key name has at most 255 characters, of up to four bytes each.
@@ -73,11 +53,10 @@ bool SubkeyName(HKEY key, DWORD index, DWORD longest, std::string& name) {
   }
 }
 
-// Deletes every subkey, deepest first, then the key; answers whether the key
-// itself went. A link is removed as a link: following it would delete its
-// target, outside the tree.
+// On the 95 family, which has neither registry links nor names beyond the
+// code page: deletes every subkey, deepest first, then the key; answers
+// whether the key itself went.
 bool DeleteKey(HKEY base, const std::string& path) {
-  if (DeletedAsLink(base, path)) return true;
   if (UniqueKey key = OpenKey(base, path, KEY_ALL_ACCESS); key.valid()) {
     DWORD subkeys = 0;
     DWORD longest = 0;
@@ -92,6 +71,35 @@ bool DeleteKey(HKEY base, const std::string& path) {
     }
   }
   return RegDeleteKeyA(base, path.c_str()) == ERROR_SUCCESS;
+}
+
+// On the NT family: deletes every subkey of the key, deepest first, then the
+// key itself, each by its handle. Subkeys are named through the wide
+// functions, so that a name that the code page cannot hold is found too;
+// every key is opened as a link where it is one, and a link is removed as a
+// link: following it would delete its target, outside the tree.
+void DeleteTree(HKEY key, const AdvapiFunctions& advapi,
+                LONG(WINAPI* deleteKey)(HANDLE)) {
+  DWORD type = REG_NONE;
+  bool isLink = RegQueryValueExA(key, "SymbolicLinkValue", nullptr, &type,
+                                 nullptr, nullptr) == ERROR_SUCCESS &&
+                type == REG_LINK;
+  DWORD subkeys = 0;
+  if (!isLink && RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys,
+                                  nullptr, nullptr, nullptr, nullptr, nullptr,
+                                  nullptr, nullptr) == ERROR_SUCCESS) {
+    for (DWORD index = subkeys; index-- > 0;) {
+      wchar_t name[256];  // a key name has at most 255 characters
+      DWORD length = 256;
+      UniqueKey subkey;
+      if (advapi.RegEnumKeyExW(key, index, name, &length, nullptr, nullptr,
+                               nullptr, nullptr) == ERROR_SUCCESS &&
+          advapi.RegOpenKeyExW(key, name, REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS,
+                               subkey.put()) == ERROR_SUCCESS)
+        DeleteTree(subkey.get(), advapi, deleteKey);
+    }
+  }
+  deleteKey(key);
 }
 }  // namespace
 
@@ -112,9 +120,11 @@ Fault ReadTextValue(HKEY key, const std::string& valueName, std::string& answer,
   if (!fits ||
       query(key, valueName.c_str(), nullptr, &type,
             reinterpret_cast<BYTE*>(&answer[0]), &size) != ERROR_SUCCESS)
-    return ERegistryException("Failed to get data for '" + valueName + "'");
+    return ERegistryException(
+        Substitute("Failed to get data for '%s'", valueName));
   if (type != REG_SZ && type != REG_EXPAND_SZ)
-    return ERegistryException("Invalid data type for '" + valueName + "'");
+    return ERegistryException(
+        Substitute("Invalid data type for '%s'", valueName));
   // The stored text need not end with a NUL; the answer never runs past it.
   std::string::size_type nul = answer.find('\0');
   if (nul != std::string::npos) answer.resize(nul);
@@ -124,9 +134,8 @@ Fault ReadTextValue(HKEY key, const std::string& valueName, std::string& answer,
 Fault ReadRegistryString(const std::string& valueName,
                          const std::string& keyPath, RegistryRoot root,
                          std::string& answer) {
-  HKEY base = root == RegistryRoot::kLocalMachine ? HKEY_LOCAL_MACHINE
-                                                  : HKEY_CURRENT_USER;
-  UniqueKey key = OpenKey(base, WithoutLeadingBackslash(keyPath), KEY_READ);
+  UniqueKey key =
+      OpenKey(RootKey(root), WithoutLeadingBackslash(keyPath), KEY_READ);
   if (!key.valid()) {
     answer.clear();
     return std::nullopt;
@@ -135,8 +144,46 @@ Fault ReadRegistryString(const std::string& valueName,
 }
 
 void DeleteRegistryTree(const std::string& keyPath, bool machineWide) {
-  DeleteKey(machineWide ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
-            WithoutLeadingBackslash(keyPath));
+  HKEY base = machineWide ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  std::string path = WithoutLeadingBackslash(keyPath);
+  const AdvapiFunctions& advapi = Advapi32();
+  auto deleteKey = Ntdll().NtDeleteKey;
+  if (!IsNtFamily() || !advapi.RegEnumKeyExW || !advapi.RegOpenKeyExW ||
+      !deleteKey) {
+    DeleteKey(base, path);
+    return;
+  }
+  UniqueKey key;
+  if (RegOpenKeyExA(base, path.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS,
+                    key.put()) == ERROR_SUCCESS)
+    DeleteTree(key.get(), advapi, deleteKey);
+}
+
+std::string ReadTextBeyondCodePage(const wchar_t* valueName,
+                                   const std::string& keyPath,
+                                   RegistryRoot root) {
+  auto query = Advapi32().RegQueryValueExW;
+  UniqueKey key =
+      IsNtFamily() && query
+          ? OpenKey(RootKey(root), WithoutLeadingBackslash(keyPath), KEY_READ)
+          : UniqueKey();
+  if (!key.valid()) return std::string();
+  DWORD type = 0;
+  DWORD size = 0;
+  if (query(key.get(), valueName, nullptr, &type, nullptr, &size) !=
+          ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ) || size > kLongestTextValue)
+    return std::string();
+  std::string bytes(size, '\0');
+  if (query(key.get(), valueName, nullptr, &type,
+            reinterpret_cast<BYTE*>(&bytes[0]), &size) != ERROR_SUCCESS)
+    return std::string();
+  // The stored text need not end with a NUL; it is never read past.
+  auto* text = reinterpret_cast<const wchar_t*>(bytes.data());
+  int length = 0;
+  while (length < static_cast<int>(size / sizeof(wchar_t)) && text[length])
+    ++length;
+  return Utf8BeyondCodePage(text, length);
 }
 
 }  // namespace services

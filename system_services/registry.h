@@ -16,6 +16,13 @@ enum class RegistryRoot { kCurrentUser, kLocalMachine };
                                        const std::string& keyPath,
                                        RegistryRoot root, std::string& answer);
 
+// The same value read through the wide functions, in UTF-8, where the code
+// page cannot hold it (NT family only); empty where it can, or where the
+// value is missing or no text.
+std::string ReadTextBeyondCodePage(const wchar_t* valueName,
+                                   const std::string& keyPath,
+                                   RegistryRoot root);
+
 // Deletes the key and all its subkeys; failures are silent.
 void DeleteRegistryTree(const std::string& keyPath, bool machineWide);
 

@@ -9,21 +9,16 @@
 namespace services {
 
 namespace {
-// What the services know of the system for the program's lifetime.
-struct SystemInformation {
-  bool isNt = false;
-  bool isAdministrator = true;
-};
-SystemInformation systemInformation;
+// Kept for the program's lifetime with the Windows family (IsNtFamily);
+// nothing reads it yet.
+bool isAdministrator = true;
 }  // namespace
 
 void StartServicesWith(const TokenFunctions& tokenFunctions) {
-  systemInformation.isNt = QueryWindowsVersion();
-  systemInformation.isAdministrator =
-      systemInformation.isNt ? IsAdministratorWith(tokenFunctions) : true;
+  isAdministrator = IsNtFamily() ? IsAdministratorWith(tokenFunctions) : true;
   DeleteRegistryTree(kProductKey, true);
 }
 
-void StartServices() { StartServicesWith(ResolveTokenFunctions()); }
+void StartServices() { StartServicesWith(Advapi32().tokens); }
 
 }  // namespace services

@@ -4,13 +4,10 @@
 
 namespace services {
 
-namespace {
 std::string LowerCased(std::string text) {
   if (!text.empty()) CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
   return text;
 }
-
-}  // namespace
 
 int PosNoCase(const std::string& part, const std::string& text) {
   if (part.empty()) return 0;

@@ -1,23 +1,52 @@
 #include "uninstall_registration.h"
 
+#include "code_page_paths.h"
 #include "command_tokens.h"
 #include "registry.h"
 #include "text_tokens.h"
 
 namespace services {
 
-Fault ReadUninstallValue(const std::string& valueName, std::string& answer) {
-  Fault fault = ReadRegistryString(valueName, kUninstallKey,
-                                   RegistryRoot::kCurrentUser, answer);
+namespace {
+// The current user's value, else the machine's (whose faults are swallowed),
+// and which of the two answered.
+Fault ReadUninstallValueFrom(const std::string& valueName, std::string& answer,
+                             RegistryRoot& root) {
+  root = RegistryRoot::kCurrentUser;
+  Fault fault = ReadRegistryString(valueName, kUninstallKey, root, answer);
   if (fault || !answer.empty()) return fault;
   // The machine's registration is a fallback: a failed read of it counts as
   // read, with what it left.
-  (void)ReadRegistryString(valueName, kUninstallKey,
-                           RegistryRoot::kLocalMachine, answer);
+  root = RegistryRoot::kLocalMachine;
+  (void)ReadRegistryString(valueName, kUninstallKey, root, answer);
   return std::nullopt;
 }
 
-namespace {
+// The uninstall command. Where the code page cannot hold it (an install
+// under "C:\Users\Zażółć\" on a Western system), the ANSI read has lost
+// characters: on the NT family it is read again through the wide functions,
+// in UTF-8, and its directories are taken from that and given in a form that
+// the code page holds. A fault leaves what the ANSI read left.
+struct UninstallCommand {
+  std::string text;
+  bool utf8 = false;
+
+  std::string Directory(const std::string& path) const {
+    return utf8 ? Utf8PathInCodePage(path) : path;
+  }
+};
+
+Fault ReadUninstallCommand(UninstallCommand& command) {
+  RegistryRoot root;
+  Fault fault = ReadUninstallValueFrom("UninstallString", command.text, root);
+  if (fault) return fault;
+  std::string utf8 =
+      ReadTextBeyondCodePage(L"UninstallString", kUninstallKey, root);
+  command.utf8 = !utf8.empty();
+  if (command.utf8) command.text = utf8;
+  return std::nullopt;
+}
+
 // How many characters of the uninstall command come before the uninstaller's
 // name.
 std::string::size_type BeforeUninstaller(const std::string& command) {
@@ -26,20 +55,30 @@ std::string::size_type BeforeUninstaller(const std::string& command) {
 }
 }  // namespace
 
+Fault ReadUninstallValue(const std::string& valueName, std::string& answer) {
+  RegistryRoot root;
+  return ReadUninstallValueFrom(valueName, answer, root);
+}
+
 Fault InstallDirectory(std::string& answer) {
-  if (Fault fault = ReadUninstallValue("UninstallString", answer)) return fault;
+  UninstallCommand command;
+  Fault fault = ReadUninstallCommand(command);
+  answer = command.text;
+  if (fault) return fault;
   answer.resize(BeforeUninstaller(answer));
   // A quoted command ("C:\Program Files\...\LxvDel.Exe" /u ...) opens with a
   // quote that is no part of the directory.
   if (!answer.empty() && answer[0] == '"') answer.erase(0, 1);
+  if (!answer.empty()) answer = command.Directory(answer);
   return std::nullopt;
 }
 
 std::string DataDirectory() {
-  std::string command;
-  RaiseFault(ReadUninstallValue("UninstallString", command));
-  command.erase(0, BeforeUninstaller(command));
-  return NthToken(command, 4);
+  UninstallCommand command;
+  RaiseFault(ReadUninstallCommand(command));
+  command.text.erase(0, BeforeUninstaller(command.text));
+  std::string data = NthToken(command.text, 4);
+  return data.empty() ? data : command.Directory(data);
 }
 
 }  // namespace services

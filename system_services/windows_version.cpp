@@ -18,4 +18,9 @@ bool QueryWindowsVersionWith(BOOL(WINAPI* getVersion)(LPOSVERSIONINFOA)) {
 
 bool QueryWindowsVersion() { return QueryWindowsVersionWith(GetVersionExA); }
 
+bool IsNtFamily() {
+  static const bool isNt = QueryWindowsVersion();
+  return isNt;
+}
+
 }  // namespace services

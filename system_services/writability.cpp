@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "file_handles.h"
 #include "files.h"
 #include "paths.h"
 #include "reported_call.h"
@@ -14,9 +15,7 @@ UINT savedErrorMode = 0;
 
 bool WriteProbe(const std::string& probe) {
   static const char kContents[] = "$$$.$$$";
-  UniqueFile file(CreateFileA(probe.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr));
+  UniqueFile file = CreateForWriting(probe);
   if (!file.valid()) return false;
   DWORD written = 0;
   bool writable =

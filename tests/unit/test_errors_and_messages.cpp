@@ -33,23 +33,16 @@ TEST_F(Messages, BoxThatFailsIsReportedButNotRetried) {
   EXPECT_EQ(std::get<0>(shownBoxes[1]), "Windows Error: MessageBox");
 }
 
-TEST(InOutErrors, TextsByCode) {
-  std::pair<unsigned long, const char*> texts[] = {
-      {2, "File not found"},
-      {3, "Invalid filename"},
-      {4, "Too many open files"},
-      {5, "File access denied"},
-      {100, "Read beyond end of file"},
-      {101, "Disk full"},
-      {106, "Invalid numeric input"},
-      {21, "I/O error 21"},
-      {123, "I/O error 123"}};
-  for (auto [code, text] : texts) EXPECT_EQ(EInOutError(code).Message(), text);
-}
-
 namespace {
 // Some lead bytes of code page 932, the Japanese one.
 bool Cp932(unsigned char c) { return c >= 0x81 && c <= 0x9F; }
+
+std::string LastChanceText(const Exception& error, const std::string& path,
+                           unsigned long offset, IsLeadByte isLeadByte) {
+  char text[kLastChanceTextSize];
+  services::LastChanceText(error, path.c_str(), offset, isLeadByte, text);
+  return text;
+}
 }  // namespace
 
 TEST(LastChanceText, NamesTypeModuleAndAddressThenTheMessageWithAFullStop) {

@@ -15,12 +15,12 @@ TEST_F(Process, StartAnswersAtLeast32OrTheErrorWithTheSystemText) {
                 {"Windows Error: WinExec", "File not found. ", MB_OK}}));
 }
 
-TEST(CurrentDirectory, FailureRaisesInOutErrorWithTheCode) {
+TEST(CurrentDirectory, FailureAnswersInOutErrorWithTheCode) {
   char before[MAX_PATH] = {}, after[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, before);
-  EXPECT_EQ(Raised([] { MakeDirectoryCurrent("C:\\no-such-folder"); }),
+  EXPECT_EQ(Described(MakeDirectoryCurrent("C:\\no-such-folder")),
             "EInOutError: File not found");
-  EXPECT_EQ(Raised([] { MakeDirectoryCurrent(""); }).substr(0, 13),
+  EXPECT_EQ(Described(MakeDirectoryCurrent("")).substr(0, 13),
             "EInOutError: ");
   GetCurrentDirectoryA(MAX_PATH, after);
   EXPECT_STREQ(before, after);

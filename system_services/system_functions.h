@@ -1,0 +1,57 @@
+// The functions that only some Windows versions have, looked up by name at
+// run time rather than imported (an import that the system lacks stops the
+// program from loading at all): one table per system library, resolved once
+// and kept for the program's lifetime. A member is null where the system has
+// no such function.
+#pragma once
+
+#include <windows.h>
+
+namespace services {
+
+struct KernelFunctions {
+  // The NT family's wide paths.
+  DWORD(WINAPI* GetModuleFileNameW)(HMODULE, LPWSTR, DWORD);
+  DWORD(WINAPI* GetTempPathW)(DWORD, LPWSTR);
+  DWORD(WINAPI* GetShortPathNameW)(LPCWSTR, LPWSTR, DWORD);
+  // Replacing a file in one step (NT family).
+  BOOL(WINAPI* MoveFileExA)(LPCSTR, LPCSTR, DWORD);
+  // Narrowing the DLL search (Windows 7 with KB2533623, XP SP1).
+  BOOL(WINAPI* SetDefaultDllDirectories)(DWORD);
+  BOOL(WINAPI* SetDllDirectoryA)(LPCSTR);
+};
+
+// The security functions of the Administrators query (NT family only).
+struct TokenFunctions {
+  BOOL(WINAPI* OpenThreadToken)(HANDLE, DWORD, BOOL, PHANDLE);
+  BOOL(WINAPI* OpenProcessToken)(HANDLE, DWORD, PHANDLE);
+  BOOL(WINAPI* AllocateAndInitializeSid)
+  (PSID_IDENTIFIER_AUTHORITY, BYTE, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
+   DWORD, DWORD, PSID*);
+  BOOL(WINAPI* GetTokenInformation)
+  (HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
+  BOOL(WINAPI* EqualSid)(PSID, PSID);
+  PVOID(WINAPI* FreeSid)(PSID);
+};
+
+struct AdvapiFunctions {
+  TokenFunctions tokens;
+  // The NT family's wide registry names and texts.
+  LONG(WINAPI* RegQueryValueExW)
+  (HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+  LONG(WINAPI* RegOpenKeyExW)(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY);
+  LONG(WINAPI* RegEnumKeyExW)
+  (HKEY, DWORD, LPWSTR, LPDWORD, LPDWORD, LPWSTR, LPDWORD, PFILETIME);
+};
+
+struct NtdllFunctions {
+  // Deletes the key that a handle names: a registry link itself, or a key
+  // whose name the code page cannot hold.
+  LONG(WINAPI* NtDeleteKey)(HANDLE);
+};
+
+const KernelFunctions& Kernel32();
+const AdvapiFunctions& Advapi32();
+const NtdllFunctions& Ntdll();
+
+}  // namespace services
