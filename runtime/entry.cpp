@@ -7,8 +7,7 @@
 int main();
 
 // Named by the link (-e). The system calls it with a stack aligned to 4
-// bytes only; the attribute realigns it for code that expects 16.
-extern "C" __attribute__((force_align_arg_pointer, noreturn)) void
-LaunchEntry() {
+// bytes, which is all that the program's code expects (see CMakeLists.txt).
+extern "C" __attribute__((noreturn)) void LaunchEntry() {
   ExitProcess(main());
 }

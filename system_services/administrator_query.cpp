@@ -1,6 +1,6 @@
 #include "administrator_query.h"
 
-#include <vector>
+#include <string>
 
 #include "errors.h"
 #include "unique_handle.h"
@@ -38,8 +38,9 @@ bool IsAdministratorWith(const TokenFunctions& api) {
       GetLastError() != ERROR_INSUFFICIENT_BUFFER)
     Raise(SystemError("Winsys: Administrator-2"));
 
-  std::vector<unsigned char> buffer(size, 0);
-  if (!api.GetTokenInformation(token.get(), TokenGroups, buffer.data(), size,
+  // Zero-filled; its bytes on the heap, aligned for the record.
+  std::string buffer(size, '\0');
+  if (!api.GetTokenInformation(token.get(), TokenGroups, &buffer[0], size,
                                &size))
     Raise(SystemError("Winsys: Administrator-3"));
 

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <vector>
 
 #include "code_page_paths.h"
 #include "errors.h"
@@ -41,9 +40,9 @@ constexpr DWORD kLongestKeyNameBytes = 1024;
 // the name fits.
 bool SubkeyName(HKEY key, DWORD index, DWORD longest, std::string& name) {
   for (DWORD size = longest + 1;; size *= 2) {
-    std::vector<char> buffer(size + 1, '\0');
+    std::string buffer(size + 1, '\0');
     DWORD length = size;
-    LONG result = RegEnumKeyExA(key, index, buffer.data(), &length, nullptr,
+    LONG result = RegEnumKeyExA(key, index, &buffer[0], &length, nullptr,
                                 nullptr, nullptr, nullptr);
     if (result == ERROR_SUCCESS) {
       name.assign(buffer.data(), length);
@@ -159,7 +158,7 @@ void DeleteRegistryTree(const std::string& keyPath, bool machineWide) {
     DeleteTree(key.get(), advapi, deleteKey);
 }
 
-std::string ReadTextBeyondCodePage(const wchar_t* valueName,
+std::string ReadTextBeyondCodePage(const std::string& valueName,
                                    const std::string& keyPath,
                                    RegistryRoot root) {
   auto query = Advapi32().RegQueryValueExW;
@@ -168,15 +167,18 @@ std::string ReadTextBeyondCodePage(const wchar_t* valueName,
           ? OpenKey(RootKey(root), WithoutLeadingBackslash(keyPath), KEY_READ)
           : UniqueKey();
   if (!key.valid()) return std::string();
+  // The names read here are short, and ASCII.
+  wchar_t name[32] = {};
+  for (std::size_t i = 0; i < valueName.size() && i < 31; ++i)
+    name[i] = static_cast<unsigned char>(valueName[i]);
   DWORD type = 0;
   DWORD size = 0;
-  if (query(key.get(), valueName, nullptr, &type, nullptr, &size) !=
-          ERROR_SUCCESS ||
+  if (query(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ) || size > kLongestTextValue)
     return std::string();
   std::string bytes(size, '\0');
-  if (query(key.get(), valueName, nullptr, &type,
-            reinterpret_cast<BYTE*>(&bytes[0]), &size) != ERROR_SUCCESS)
+  if (query(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]),
+            &size) != ERROR_SUCCESS)
     return std::string();
   // The stored text need not end with a NUL; it is never read past.
   auto* text = reinterpret_cast<const wchar_t*>(bytes.data());

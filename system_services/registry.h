@@ -19,7 +19,7 @@ enum class RegistryRoot { kCurrentUser, kLocalMachine };
 // The same value read through the wide functions, in UTF-8, where the code
 // page cannot hold it (NT family only); empty where it can, or where the
 // value is missing or no text.
-std::string ReadTextBeyondCodePage(const wchar_t* valueName,
+std::string ReadTextBeyondCodePage(const std::string& valueName,
                                    const std::string& keyPath,
                                    RegistryRoot root);
 

@@ -41,7 +41,7 @@ Fault ReadUninstallCommand(UninstallCommand& command) {
   Fault fault = ReadUninstallValueFrom("UninstallString", command.text, root);
   if (fault) return fault;
   std::string utf8 =
-      ReadTextBeyondCodePage(L"UninstallString", kUninstallKey, root);
+      ReadTextBeyondCodePage("UninstallString", kUninstallKey, root);
   command.utf8 = !utf8.empty();
   if (command.utf8) command.text = utf8;
   return std::nullopt;

@@ -21,11 +21,13 @@ ALLOW_LIST = pathlib.Path(__file__).with_name("win95_nt4_imports.txt")
 # Every function that the program looks up by name at run time, never imports:
 # absent from Windows 95 and NT 4, or in a library loaded by full path.
 RESOLVED_AT_RUN_TIME = {
-    "kernel32.dll": {"SetDefaultDllDirectories", "SetDllDirectoryA"},
-    "lz32.dll": {"LZOpenFileA", "LZInit", "LZCopy", "LZClose"},
+    "kernel32.dll": {"SetDefaultDllDirectories", "SetDllDirectoryA", "MoveFileExA",
+                     "GetModuleFileNameW", "GetTempPathW", "GetShortPathNameW"},
+    "lz32.dll": {"LZInit", "LZCopy", "LZClose"},
     "ntdll.dll": {"NtDeleteKey"},
     "advapi32.dll": {"OpenThreadToken", "OpenProcessToken", "AllocateAndInitializeSid",
-                     "GetTokenInformation", "EqualSid", "FreeSid"},
+                     "GetTokenInformation", "EqualSid", "FreeSid", "RegQueryValueExW",
+                     "RegOpenKeyExW", "RegEnumKeyExW"},
 }
 
 
