@@ -6,6 +6,7 @@
 #include "launcher/first_argument.h"
 #include "launcher/launch_plan.h"
 #include "launcher/module_selection.h"
+#include "launcher/program_path.h"
 #include "tests/common/raised.h"
 
 using namespace launcher;
@@ -63,6 +64,8 @@ TEST(HandOffListLines, OddNamesGoByTheirAliasOrNotAtAll) {
   std::vector<services::DirectoryEntry> entries = {
       {"a.604\r\nC:\\Windows\\evil.604", "A604~1.604"},
       {"b.604\nSetup 2.0", ""},
+      {"tab\t.604", ""},
+      {"eof\x1a.604", "EOF~1.604"},
       {"?.604", "_604~1.604"},
       {"??.604", ""},
       {"CON.604", ""},
@@ -74,9 +77,9 @@ TEST(HandOffListLines, OddNamesGoByTheirAliasOrNotAtAll) {
       {"CONSOLE.604", ""},
       {"COM10.604", ""}};
   EXPECT_EQ(HandOffListLines("D:\\", entries, AsciiCompareNoCase),
-            (std::vector<std::string>{"D:\\A604~1.604", "D:\\_604~1.604",
-                                      "D:\\CONSOLE.604", "D:\\COM10.604",
-                                      "Setup 2.0"}));
+            (std::vector<std::string>{"D:\\A604~1.604", "D:\\EOF~1.604",
+                                      "D:\\_604~1.604", "D:\\CONSOLE.604",
+                                      "D:\\COM10.604", "Setup 2.0"}));
 }
 
 TEST(PlanSetup, PlainMediumRunsInPlaceCompressedFromTheTemporaryDirectory) {
@@ -97,4 +100,36 @@ TEST(PlanSetup, AProgramPathWithASpaceIsQuoted) {
   EXPECT_EQ(InstalledProgramCommand("C:\\LEXI\\"), "C:\\LEXI\\Lxv.Exe");
   EXPECT_EQ(InstalledProgramCommand("C:\\Program Files\\Lexivane\\"),
             "\"C:\\Program Files\\Lexivane\\Lxv.Exe\"");
+}
+
+// Started through the system's long or device paths, the launcher hands on
+// the plain path; a volume without a drive letter is refused.
+TEST(WithoutLongPathPrefix, KeepsTheDriveOrShareAndRefusesTheRest) {
+  struct Case {
+    const char *path, *plain;
+  } cases[] = {{"D:\\LAUNCH.EXE", "D:\\LAUNCH.EXE"},
+               {"\\\\?\\D:\\LAUNCH.EXE", "D:\\LAUNCH.EXE"},
+               {"\\\\.\\e:\\x\\LAUNCH.EXE", "e:\\x\\LAUNCH.EXE"},
+               {"\\\\?\\UNC\\srv\\cd\\LAUNCH.EXE", "\\\\srv\\cd\\LAUNCH.EXE"},
+               {"\\\\?\\unc\\srv\\cd\\L.EXE", "\\\\srv\\cd\\L.EXE"},
+               {"\\\\srv\\cd\\LAUNCH.EXE", "\\\\srv\\cd\\LAUNCH.EXE"}};
+  for (const Case& c : cases)
+    EXPECT_EQ(WithoutLongPathPrefix(c.path), c.plain) << c.path;
+  for (const char* path : {"\\\\?\\Volume{1b3b}\\LAUNCH.EXE", "\\\\?\\UNC\\",
+                           "\\\\.\\D:LAUNCH.EXE", "\\\\?\\"}) {
+    std::string refused =
+        "EUnusablePathError: The path \"" + std::string(path) + '"';
+    EXPECT_EQ(
+        Raised([&] { WithoutLongPathPrefix(path); }).substr(0, refused.size()),
+        refused);
+  }
+}
+
+// Within the 259 characters of a path: "Prelude.Msg" on the medium,
+// "Pyrn.DLL" in the temporary directory.
+TEST(LeavesRoomFor, TheLongestNameWithinThePlatformsPaths) {
+  EXPECT_TRUE(LeavesRoomFor(std::string(248, 'm'), "Prelude.Msg"));
+  EXPECT_FALSE(LeavesRoomFor(std::string(249, 'm'), "Prelude.Msg"));
+  EXPECT_TRUE(LeavesRoomFor(std::string(251, 't'), "Pyrn.DLL"));
+  EXPECT_FALSE(LeavesRoomFor(std::string(252, 't'), "Pyrn.DLL"));
 }

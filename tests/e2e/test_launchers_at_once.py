@@ -1,7 +1,9 @@
 """Launchers started at the same moment, as autorun and a double-click start
-them, and with a second medium beside: one setup per medium, each with the
-program that its own launcher expanded."""
+them, under other names of the same folders, and with a second medium beside:
+one setup for each thing the user does, each with the program that its own
+launcher expanded; never a silent drop, never an endless wait."""
 
+import os
 import pathlib
 import shutil
 import subprocess
@@ -9,7 +11,9 @@ import tempfile
 import time
 import unittest
 
-from launch_case import LaunchCase, wd
+from launch_case import TEMP, LaunchCase, wd
+
+YEAR_2005, YEAR_2010 = 1118836800, 1276603200
 
 
 def run_at_once(starts, timeout=600):
@@ -37,27 +41,109 @@ def run_at_once(starts, timeout=600):
     return results
 
 
+def with_temp(temp, program):
+    """A command that starts program with TEMP and TMP spelled as temp (Wine
+    takes them from the registry for a program started directly)."""
+    return ["cmd", "/c", f"set TEMP={temp}&& set TMP={temp}&& {program}"]
+
+
 class AtOnce(LaunchCase):
+    def second_letter(self, letter, folder):
+        wd.map_drive(letter, folder)
+        self.addCleanup((wd.prefix() / "dosdevices" / f"{letter}:").unlink, missing_ok=True)
+
     def test_one_setup_per_medium_each_with_its_own_program(self):
         # D: expands a big library, long enough for the others to meet it at
-        # work; E: carries a program of its own.
+        # work; E: carries a program of its own, and its launcher reaches the
+        # temporary directory by another drive letter.
         (self.medium("compressed") / "Pyrn.Dl_").write_bytes(self.original("Pyrn.DLL") + bytes(16 << 20))
         medium_e = self.work / "medium-e"
         shutil.copytree(wd.MEDIA / "compressed", medium_e)
         (medium_e / "Lxv.Ex_").write_bytes(self.original("Lxv.exe") + b"medium E")
-        wd.map_drive("e", medium_e)
+        self.second_letter("e", medium_e)
+        self.second_letter("s", self.temp)
         for round in range(3):
             wd.forget_installed_copy()
             d, e = self.work / f"d{round}", self.work / f"e{round}"
             install = {folder: wd.unix_to_windows(folder) + "\\" for folder in (d, e)}
             d1, d2, e_run = run_at_once([(install[d], "D:\\LAUNCH.EXE", "autorun"),
-                                         (install[d], "D:\\LAUNCH.EXE"), (install[e], "E:\\LAUNCH.EXE")])
+                                         (install[d], "D:\\LAUNCH.EXE"),
+                                         (install[e], *with_temp("S:\\", "E:\\LAUNCH.EXE"))])
             # The autorun and the double-click of D: give one setup, silently.
             self.assertEqual((d1[:2], d2[:2], len(d1[2] + d2[2])), ((0, []), (0, []), 1))
             self.assertEqual((d / "Lxv.Exe").read_bytes(), self.original("Lxv.exe"))
-            # E: starts its own program, or refuses.
+            # E: starts its own program, or, while D:'s setup still runs the
+            # program there, says that it cannot replace it.
             if e_run[2]:
                 self.assertEqual((e / "Lxv.Exe").read_bytes(), (medium_e / "Lxv.Ex_").read_bytes())
+            else:
+                self.assertEqual(e_run[:2], (0, [f'Error opening destination file "S:\\Lxv.exe"']))
+
+    def test_one_medium_under_several_names_starts_one_setup(self):
+        folder = self.medium("compressed")
+        (folder / "Pyrn.Dl_").write_bytes(self.original("Pyrn.DLL") + bytes(16 << 20))
+        self.second_letter("g", folder)
+        for round in range(3):
+            wd.forget_installed_copy()
+            install = wd.unix_to_windows(self.work / f"i{round}") + "\\"
+            runs = run_at_once([(install, "D:\\LAUNCH.EXE", "autorun"), (install, "d:\\launch.exe"),
+                                (install, "G:\\LAUNCH.EXE")])
+            self.assertEqual([run[:2] for run in runs], [(0, [])] * 3)
+            self.assertEqual(sum(len(run[2]) for run in runs), 1, runs)
+
+    def test_autorun_meeting_a_newer_copy_never_makes_a_double_click_give_way(self):
+        os.utime(self.medium("compressed") / "Lxv.Ex_", (YEAR_2005, YEAR_2005))
+        for round in range(3):
+            wd.forget_installed_copy()
+            wd.install_copy("9.1", wd.MEDIA / "originals" / "Lxv.exe", YEAR_2010)
+            install = wd.unix_to_windows(self.work / f"i{round}") + "\\"
+            autorun, double_click = run_at_once([(install, "D:\\LAUNCH.EXE", "autorun"),
+                                                 (install, "D:\\LAUNCH.EXE")])
+            self.assertEqual((autorun, double_click[:2], len(double_click[2])),
+                             ((0, [], []), (0, []), 1))
+
+    def test_temporary_directory_held_by_another_program_gets_a_box_not_a_hang(self):
+        self.medium("compressed")
+        holder = subprocess.Popen(["wine", os.environ["HOLD_LOCK"], TEMP + "\\"], env=wd.environment(),
+                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        self.addCleanup(holder.wait, timeout=60)
+        self.addCleanup(holder.stdin.close)
+        self.assertEqual(holder.stdout.readline().strip(), "held")
+        run = self.launch(timeout=180)
+        self.assertEqual((run.exit_code, run.boxes), (0, [("Cannot Start", (
+            f'The folder "{TEMP}\\" is in use by another setup. Try again when it has finished. '
+            "Nothing was started."))]))
+        self.assertNothingStarted(run)
+        self.assertEqual(self.temp_names(), [])
+
+    def test_second_start_brings_the_first_ones_box_to_the_front(self):
+        self.medium("compressed", remove=["Shared.604"])
+        env = wd.environment()
+
+        def windows():
+            """Visible windows' names, the topmost last."""
+            return [wd._window_name(env, w) for w in wd._visible_windows(env)]
+
+        def started(command, shown):
+            process = subprocess.Popen(["wine", *command], env=env, stdin=subprocess.DEVNULL,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.addCleanup(process.kill)
+            for _ in range(300):
+                if shown in windows():
+                    return process
+                time.sleep(0.1)
+            self.fail(f"{command}: no window {shown}")
+
+        first = started(["D:\\LAUNCH.EXE"], "Check Startup")
+        started(["notepad"], "Untitled - Notepad")
+        self.assertEqual(windows()[-1], "Untitled - Notepad")
+        # The second start says nothing of its own: it shows the first box.
+        second = subprocess.run(["wine", "D:\\LAUNCH.EXE"], env=env | {"WINEDEBUG": "+msgbox"},
+                                stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                                timeout=60)
+        self.assertEqual((second.returncode, wd.box_texts(second.stderr)), (0, []))
+        self.assertEqual(windows()[-1], "Check Startup")
+        self.assertIsNone(first.poll())
 
 
 if __name__ == "__main__":

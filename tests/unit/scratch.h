@@ -56,24 +56,27 @@ class Scratch {
   }
 
  private:
-  // Through the long-path prefix: tests nest folders past 248 characters.
+  // Through the long-path prefix (tests nest folders past 248 characters)
+  // and the wide functions (tests make names that the code page lacks).
   static void RemoveTree(const std::string& directory) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(("\\\\?\\" + directory + "*").c_str(), &data);
+    RemoveTree(L"\\\\?\\" + std::wstring(directory.begin(), directory.end()));
+  }
+  static void RemoveTree(const std::wstring& directory) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((directory + L"*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
       do {
-        std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        std::string full = "\\\\?\\" + directory + name;
-        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        std::wstring name = data.cFileName, full = directory + name;
+        if (name == L"." || name == L"..") continue;
+        SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          RemoveTree(directory + name + "\\");
+          RemoveTree(full + L"\\");
         else
-          DeleteFileA(full.c_str());
-      } while (FindNextFileA(find, &data));
+          DeleteFileW(full.c_str());
+      } while (FindNextFileW(find, &data));
       FindClose(find);
     }
-    RemoveDirectoryA(("\\\\?\\" + directory).c_str());
+    RemoveDirectoryW(directory.c_str());
   }
 
   std::string path_;

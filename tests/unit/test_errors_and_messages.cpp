@@ -1,4 +1,5 @@
 // Box texts: Windows error reports, advice, and the last-chance text.
+#include "allocation_count.h"
 #include "scratch.h"
 #include "system_services/errors.h"
 #include "system_services/last_chance.h"
@@ -101,16 +102,37 @@ __attribute__((noinline)) void RaiseConvertErrorThere() {
 __attribute__((noinline)) void RaiseInOutError() { Raise(EInOutError(5)); }
 }  // namespace
 
-TEST(Exception, KnowsTheFunctionThatRaisedIt) {
-  for (auto raise :
-       {RaiseConvertErrorHere, RaiseConvertErrorThere, RaiseInOutError}) {
+// The box shows the address in the function that raised the error: two
+// places, two addresses.
+TEST_F(Messages, LastChanceBoxShowsWhereTheErrorWasRaised) {
+  const auto raises = {RaiseConvertErrorHere, RaiseConvertErrorThere,
+                       RaiseInOutError};
+  for (auto raise : raises) {
     try {
       raise();
     } catch (const Exception& error) {
-      long distance = static_cast<const char*>(error.RaisedAt()) -
-                      reinterpret_cast<const char*>(raise);
-      EXPECT_GT(distance, 0);
-      EXPECT_LT(distance, 256);
+      ShowLastChanceBox(error);
     }
   }
+  ASSERT_EQ(shownBoxes.size(), raises.size());
+  auto box = shownBoxes.begin();
+  for (auto raise : raises) {
+    const std::string& text = std::get<1>(*box++);
+    unsigned long shown =
+        std::stoul(text.substr(text.find(" at ") + 4, 8), nullptr, 16);
+    long distance = static_cast<long>(
+        shown - OffsetInProgram(reinterpret_cast<void*>(raise)));
+    EXPECT_GT(distance, 0) << text;
+    EXPECT_LT(distance, 256) << text;
+  }
+}
+
+// It is shown when memory has run out.
+TEST(LastChanceText, IsMadeWithoutAllocating) {
+  EConvertError error(std::string(300, '9'));
+  char text[kLastChanceTextSize];
+  std::size_t before = allocations;
+  services::LastChanceText(error, "C:\\a rather long folder\\LAUNCH.EXE", 0,
+                           Cp932, text);
+  EXPECT_EQ(allocations, before);
 }

@@ -68,8 +68,6 @@ TEST(Paths, SanitizedNamesKeepTheirDirectory) {
             "D:\\dir:x\\a[b]_c_.lst");
   EXPECT_EQ(SanitizeFileName("C:\\t\\AutoLoad.Lst"), "C:\\t\\AutoLoad.Lst");
   EXPECT_EQ(MapChars("a\"b/c", "[]______", "<>:\"/\\|%"), "a_b_c");
-  // The first occurrence in the from-set decides.
-  EXPECT_EQ(MapChars("aab", "xy", "aa"), "xxb");
 }
 
 TEST(NthToken, SplitsAtSpacesAndUnquotesWholeTokens) {

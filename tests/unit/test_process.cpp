@@ -20,8 +20,7 @@ TEST(CurrentDirectory, FailureAnswersInOutErrorWithTheCode) {
   GetCurrentDirectoryA(MAX_PATH, before);
   EXPECT_EQ(Described(MakeDirectoryCurrent("C:\\no-such-folder")),
             "EInOutError: File not found");
-  EXPECT_EQ(Described(MakeDirectoryCurrent("")).substr(0, 13),
-            "EInOutError: ");
+  EXPECT_EQ(Described(MakeDirectoryCurrent("")).substr(0, 13), "EInOutError: ");
   GetCurrentDirectoryA(MAX_PATH, after);
   EXPECT_STREQ(before, after);
 }

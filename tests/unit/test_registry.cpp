@@ -3,6 +3,8 @@
 
 #include "scratch.h"
 #include "system_services/errors.h"
+#include "system_services/files.h"
+#include "system_services/paths.h"
 #include "system_services/registry.h"
 #include "system_services/registry_values.h"
 #include "system_services/uninstall_registration.h"
@@ -150,4 +152,51 @@ TEST(DoubleByteKeyNames, NestedSubkeysGoThenTheKey) {
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\LexivaneUnitTest"));
   DeleteRegistryTree("\\Software\\LexivaneUnitTest", false);  // absent: nothing
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software"));
+}
+
+namespace {
+// "Zażółć": letters that code page 1252 lacks.
+const wchar_t kPolish[] = L"Za\x017c\x00f3\x0142\x0107";
+}  // namespace
+
+// On a Western system, the NT family's wide names: the product key's
+// subkeys are found and deleted all the same.
+TEST(KeyNamesBeyondTheCodePage, AreDeletedToo) {
+  std::wstring key = L"Software\\LexivaneUnitTest\\" + std::wstring(kPolish);
+  for (std::wstring name : {key, key + L"\\Inner"}) {
+    UniqueKey created;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, name.c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, created.put(), nullptr),
+              ERROR_SUCCESS);
+  }
+  DeleteRegistryTree("\\Software\\LexivaneUnitTest", false);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\LexivaneUnitTest"));
+}
+
+// An installation under a folder that the code page cannot hold: its
+// directories come in a form that the ANSI functions open.
+TEST_F(Registration, DirectoriesBeyondTheCodePageGoByTheirShortForms) {
+  Scratch scratch;
+  std::wstring top(scratch.path().begin(), scratch.path().end());
+  std::wstring install = top + kPolish + L"\\", data = install + L"Data\\";
+  for (const std::wstring& folder : {install, data})
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  for (const std::wstring& file : {install + L"LxvDel.Exe", data + L"m.txt"})
+    CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            0, nullptr));
+  std::wstring command =
+      L"\"" + install + L"LxvDel.Exe\" /u x \"" + data + L"\"";
+  UniqueKey key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kUninstall, 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(key.get(), L"UninstallString", 0, REG_SZ,
+                 reinterpret_cast<const BYTE*>(command.c_str()),
+                 static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+  std::string installDirectory;
+  EXPECT_EQ(Described(InstallDirectory(installDirectory)), "");
+  EXPECT_TRUE(FileExistsSafe(installDirectory + "LxvDel.Exe"))
+      << installDirectory;
+  EXPECT_TRUE(FileExistsSafe(WithTrailingBackslash(DataDirectory()) + "m.txt"))
+      << DataDirectory();
 }
