@@ -113,7 +113,10 @@ class Medium(InstalledCopyCase):
                                                      '"C:\\no such temp\\Lxv.exe"')]),
                             ("C:\\tempfile", [("CopyFile", 'Error opening destination file '
                                                 "\"C:\\tempfile\\Lxv.exe\"")]),
-                            ("C:\\temp with spaces", [])):
+                            ("C:\\temp with spaces", []),
+                            # No room left for the names expanded into it.
+                            ("C:\\" + "t" * 249, [("Cannot Start", "The path of the temporary "
+                                                   "directory is too long. Nothing was started.")])):
             with self.subTest(temp=temp):
                 wd.forget_installed_copy()
                 self.medium("compressed")

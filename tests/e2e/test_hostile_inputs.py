@@ -61,6 +61,21 @@ class Expansion(LaunchCase):
                 self.assertNothingStarted(run)
                 self.assertEqual(self.temp_names(), ["Lxv.exe"])
 
+    def test_leftovers_neither_stand_in_the_way_nor_are_written_through(self):
+        self.medium("compressed")
+        document = self.work / "document.txt"
+        document.write_text("a user's document")
+        # Names that earlier launchers expanded into, one a link to a user's
+        # file; and the cut copy of a launcher that was ended.
+        (self.temp / "Lxv.ex~").mkdir()
+        (self.temp / "Pyrn.DL~").symlink_to(document)
+        (self.temp / "~Lxv0000").write_bytes(bytes(1 << 20))
+        run = self.launch("autorun")
+        self.assertEqual((run.boxes, len(run.records)), ([], 1))
+        self.assertEqual(document.read_text(), "a user's document")
+        self.assertEqual(self.temp_names(), sorted(["Lxv.ex~", "Lxv.exe", "Pyrn.DL~", "Pyrn.DLL",
+                                                    "~Lxv0000"]))
+
     def test_medium_and_temporary_directory_past_128_characters_expand(self):
         drive_c = wd.prefix() / "drive_c"
         medium, medium_path = nested_folder("longmed", 140)

@@ -41,33 +41,44 @@ def run_at_once(starts, timeout=600):
     return results
 
 
-def with_temp(temp, program):
-    """A command that starts program with TEMP and TMP spelled as temp (Wine
-    takes them from the registry for a program started directly)."""
-    return ["cmd", "/c", f"set TEMP={temp}&& set TMP={temp}&& {program}"]
+def with_temp(temp, command):
+    """A command that starts command with TEMP and TMP spelled as temp (Wine
+    takes them from the registry for a program started directly). Starts
+    made the same way take the same time to come up."""
+    return ["cmd", "/c", f"set TEMP={temp}&& set TMP={temp}&& {command}"]
 
 
 class AtOnce(LaunchCase):
+    def slow_to_expand(self, medium):
+        """Gives medium a compressed library of 16 MiB, whose expansion takes
+        long enough for launchers started with it to meet its launcher at
+        work, between its program and its library."""
+        big = self.work / "big"
+        big.write_bytes(self.original("Pyrn.DLL") + bytes(16 << 20))
+        subprocess.run(["mscompress", str(big)], check=True, timeout=120)
+        (self.work / "big_").replace(medium / "Pyrn.Dl_")
+
     def second_letter(self, letter, folder):
         wd.map_drive(letter, folder)
         self.addCleanup((wd.prefix() / "dosdevices" / f"{letter}:").unlink, missing_ok=True)
 
     def test_one_setup_per_medium_each_with_its_own_program(self):
-        # D: expands a big library, long enough for the others to meet it at
-        # work; E: carries a program of its own, and its launcher reaches the
-        # temporary directory by another drive letter.
-        (self.medium("compressed") / "Pyrn.Dl_").write_bytes(self.original("Pyrn.DLL") + bytes(16 << 20))
+        # E: carries a program of its own, and its launcher reaches the
+        # temporary directory by another drive letter. Both are slow to
+        # expand, so that each meets the other at work.
         medium_e = self.work / "medium-e"
         shutil.copytree(wd.MEDIA / "compressed", medium_e)
         (medium_e / "Lxv.Ex_").write_bytes(self.original("Lxv.exe") + b"medium E")
+        for medium in (self.medium("compressed"), medium_e):
+            self.slow_to_expand(medium)
         self.second_letter("e", medium_e)
         self.second_letter("s", self.temp)
         for round in range(3):
             wd.forget_installed_copy()
             d, e = self.work / f"d{round}", self.work / f"e{round}"
             install = {folder: wd.unix_to_windows(folder) + "\\" for folder in (d, e)}
-            d1, d2, e_run = run_at_once([(install[d], "D:\\LAUNCH.EXE", "autorun"),
-                                         (install[d], "D:\\LAUNCH.EXE"),
+            d1, d2, e_run = run_at_once([(install[d], *with_temp(TEMP, "D:\\LAUNCH.EXE autorun")),
+                                         (install[d], *with_temp(TEMP, "D:\\LAUNCH.EXE")),
                                          (install[e], *with_temp("S:\\", "E:\\LAUNCH.EXE"))])
             # The autorun and the double-click of D: give one setup, silently.
             self.assertEqual((d1[:2], d2[:2], len(d1[2] + d2[2])), ((0, []), (0, []), 1))
@@ -81,7 +92,7 @@ class AtOnce(LaunchCase):
 
     def test_one_medium_under_several_names_starts_one_setup(self):
         folder = self.medium("compressed")
-        (folder / "Pyrn.Dl_").write_bytes(self.original("Pyrn.DLL") + bytes(16 << 20))
+        self.slow_to_expand(folder)
         self.second_letter("g", folder)
         for round in range(3):
             wd.forget_installed_copy()
@@ -92,7 +103,11 @@ class AtOnce(LaunchCase):
             self.assertEqual(sum(len(run[2]) for run in runs), 1, runs)
 
     def test_autorun_meeting_a_newer_copy_never_makes_a_double_click_give_way(self):
-        os.utime(self.medium("compressed") / "Lxv.Ex_", (YEAR_2005, YEAR_2005))
+        medium = self.medium("compressed")
+        os.utime(medium / "Lxv.Ex_", (YEAR_2005, YEAR_2005))
+        # Many entries: each launcher takes a while to look the medium over.
+        for i in range(50000):
+            (medium / f"pad{i:05}.txt").touch()
         for round in range(3):
             wd.forget_installed_copy()
             wd.install_copy("9.1", wd.MEDIA / "originals" / "Lxv.exe", YEAR_2010)
