@@ -1,6 +1,5 @@
-// Counts the allocations of the unit tests' program.
-#include "allocation_count.h"
-
+// Counts the allocations of the unit tests' program: it replaces the global
+// allocation functions.
 #include <cstdlib>
 #include <new>
 

@@ -1,5 +1,4 @@
 // Box texts: Windows error reports, advice, and the last-chance text.
-#include "allocation_count.h"
 #include "scratch.h"
 #include "system_services/errors.h"
 #include "system_services/last_chance.h"
@@ -126,6 +125,9 @@ TEST_F(Messages, LastChanceBoxShowsWhereTheErrorWasRaised) {
     EXPECT_LT(distance, 256) << text;
   }
 }
+
+// Counted by allocation_count.cpp.
+extern std::size_t allocations;
 
 // It is shown when memory has run out.
 TEST(LastChanceText, IsMadeWithoutAllocating) {
