@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string message = cut == std::string::npos ? "" : rest.substr(cut + 1);
   auto leadByte = [](unsigned char c) { return c >= 0x81; };
   char buffer[services::kLastChanceTextSize];
-  services::LastChanceText(services::EConvertError(message), path.c_str(),
-                           offset, leadByte, buffer);
+  services::LastChanceText(services::EConvertError::kTypeName, message.c_str(),
+                           path.c_str(), offset, leadByte, buffer);
   std::string text = buffer;
   const std::string head = "Exception EConvertError in module ";
   if (text.size() > 255 || text.compare(0, head.size(), head) != 0)

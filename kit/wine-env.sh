@@ -58,6 +58,15 @@ launch_ensure_prefix() {
       # The title bar's buttons are Marlett glyphs, which Debian's Wine
       # does not find by itself: without it they show as letters.
       cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+      # Boxes in Japanese, Chinese and Korean are drawn in the fonts that
+      # those editions of Windows name; a font with their characters stands
+      # in for each (Debian's fonts-wqy-microhei), or every character would
+      # show as a box.
+      local font
+      for font in "MS UI Gothic" SimSun Gulim; do
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" \
+          /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
+      done
       wineserver -w
       touch "$WINEPREFIX/.launch-ready"
     fi

@@ -1,6 +1,7 @@
 #include "first_argument.h"
 
 #include "system_services/errors.h"
+#include "system_services/texts.h"
 
 namespace launcher {
 
@@ -42,7 +43,7 @@ std::string FirstArgument(const std::string& commandLine) {
   std::string argument = NextArgument(commandLine, i);
   if (argument.size() > kMaxArgument)
     services::Raise(
-        services::ETooLongError("The command-line argument is too long."));
+        services::ETooLongError(services::Text(services::TextId::kArgumentTooLong)));
   return argument;
 }
 

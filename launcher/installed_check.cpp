@@ -6,6 +6,7 @@
 #include "system_services/messages.h"
 #include "system_services/paths.h"
 #include "system_services/uninstall_registration.h"
+#include "system_services/texts.h"
 
 namespace launcher {
 
@@ -26,7 +27,8 @@ StartupCheck GatherStartupCheck(const std::string& mediumDirectory) {
 bool CheckStartup(const std::string& mediumDirectory,
                   const StartupCheck& check) {
   if (check.registrationUnreadable)
-    ShowMessage("Error accessing LXV Windows' Registry", "Setup Error");
+    ShowMessage(Text(TextId::kRegistryUnreadable),
+                Text(TextId::kCaptionSetupError));
   const StartupDecision& decision = check.decision;
   switch (decision.outcome) {
     case StartupDecision::Outcome::kLaunch:

@@ -5,6 +5,7 @@
 #include "system_services/foreground.h"
 #include "system_services/text_pattern.h"
 #include "system_services/text_tokens.h"
+#include "system_services/texts.h"
 
 namespace launcher {
 
@@ -29,15 +30,12 @@ std::optional<NamedLock> ClaimMedium(const std::string& mediumDirectory) {
     case BroughtForward::kBrought:
       return std::nullopt;
     case BroughtForward::kRefused:
-      Raise(
-          EBusyError("This medium is already being started, and its "
-                     "message waits behind other windows."));
+      Raise(EBusyError(Text(TextId::kMediumBoxHidden)));
     case BroughtForward::kNoWindow:
       // The other launcher is at work: expanding, starting setup.
       if (holder) return std::nullopt;
   }
-  Raise(EBusyError(Substitute("The medium \"%s\" is in use by another program.",
-                              mediumDirectory)));
+  Raise(EBusyError(Substitute(Text(TextId::kMediumInUse), mediumDirectory)));
 }
 
 NamedLock LockTemporaryDirectory(const std::string& temporaryDirectory) {
@@ -47,10 +45,8 @@ NamedLock LockTemporaryDirectory(const std::string& temporaryDirectory) {
   std::optional<NamedLock> lock = NamedLock::Wait(
       "temporary " + DirectoryIdentity(temporaryDirectory), kLongestWaitMs);
   if (!lock)
-    Raise(
-        EBusyError(Substitute("The folder \"%s\" is in use by another setup. "
-                              "Try again when it has finished.",
-                              temporaryDirectory)));
+    Raise(EBusyError(
+        Substitute(Text(TextId::kFolderInUse), temporaryDirectory)));
   return std::move(*lock);
 }
 

@@ -1,10 +1,12 @@
 #include "launch_plan.h"
 
+#include "system_services/text_pattern.h"
+
 namespace launcher {
 
 std::string QuotedProgram(const std::string& program) {
   if (program.find(' ') == std::string::npos) return program;
-  return '"' + program + '"';
+  return services::Substitute("\"%s\"", program);
 }
 
 std::string WithoutTrailingBackslash(const std::string& directory) {

@@ -10,13 +10,16 @@
 #include "system_services/messages.h"
 #include "system_services/process.h"
 #include "system_services/startup.h"
+#include "system_services/texts.h"
+#include "system_services/user_language.h"
 
 namespace services {
 // A refusal gets its own box: nothing was started, and nothing is wrong with
 // the program. Every other error ends in the last-chance box.
 void Raise(const Exception& error) {
   if (error.Kind() == ErrorKind::kRefusal) {
-    ShowMessage(error.Message() + " Nothing was started.", "Cannot Start");
+    ShowMessage(error.Message() + Text(TextId::kNothingStarted),
+                Text(TextId::kCaptionCannotStart));
     EndProcess(0);
   }
   LastChance(error);
@@ -28,6 +31,8 @@ int main() {
   // First of all: no DLL that this process loads from now on (a message box
   // loads some) may come from the medium's folder.
   NarrowDllSearch();
+  // Then the user's language: every box from here on speaks it.
+  ChooseUserTexts();
   StartServices();
   // Each may refuse: the program's path is looked at first.
   std::string programPath = ProgramPath();

@@ -10,6 +10,7 @@
 #include "system_services/process.h"
 #include "system_services/uninstall_registration.h"
 #include "system_services/writability.h"
+#include "system_services/texts.h"
 
 namespace launcher {
 
@@ -40,7 +41,7 @@ void HandOffModules(const std::string& mediumDirectory,
   // A list that cannot be created or written in full is not handed over.
   if (!lines.empty())
     if (Fault failure = SaveListToFile(lines, listFile))
-      ShowAdvice("Unable to Auto Install modules");
+      ShowAdvice(Text(TextId::kAutoInstallFailed));
   RaiseFault(MakeDirectoryCurrent(installDirectory));
   RunProgram(InstalledProgramCommand(installDirectory), kShowNormal);
 }

@@ -2,6 +2,7 @@
 
 #include "system_services/errors.h"
 #include "system_services/text_pattern.h"
+#include "system_services/texts.h"
 
 namespace launcher {
 
@@ -20,9 +21,7 @@ std::string WithoutLongPathPrefix(const std::string& programPath) {
       p[7] == '\\' && p[8])
     return std::string(programPath).erase(2, 6);
   services::Raise(services::EUnusablePathError(services::Substitute(
-      "The path \"%s\" names no drive or network share that setup could be "
-      "given.",
-      programPath)));
+      services::Text(services::TextId::kPathUnusable), programPath)));
 }
 
 }  // namespace launcher

@@ -12,6 +12,7 @@
 #include "system_services/paths.h"
 #include "system_services/process.h"
 #include "system_services/text_pattern.h"
+#include "system_services/texts.h"
 
 namespace launcher {
 
@@ -46,7 +47,7 @@ void StartSetup(const std::string& medium, const std::string& temp,
   std::string copyFailure;
   if (plan.expandFirst) {
     if (!LeavesRoomFor(temp, "Pyrn.DLL"))
-      Raise(ETooLongError("The path of the temporary directory is too long."));
+      Raise(ETooLongError(Text(TextId::kTemporaryPathTooLong)));
     tempLock = LockTemporaryDirectory(temp);
     copyFailure = ExpandSetupFiles(medium, temp);
   }
@@ -62,7 +63,7 @@ void StartSetup(const std::string& medium, const std::string& temp,
   RaiseFault(notCurrent);
   ReportFailedStart(start);
   if (start.Failed())
-    ShowMessage("Failed to run SETUP1.EXE. Error code: " + Decimal(start.code),
+    ShowMessage(Substitute(Text(TextId::kSetupStartFailed), Decimal(start.code)),
                 "WinExec");
 }
 }  // namespace
@@ -87,11 +88,11 @@ void RunLauncher(const std::string& programPath,
   // Setup looks up its files in the medium directory too; a hand-off needs
   // no room for them.
   if (!LeavesRoomFor(medium, "Prelude.Msg"))
-    Raise(ETooLongError(Substitute("The path \"%s\" is too long.", medium)));
+    Raise(ETooLongError(Substitute(Text(TextId::kPathTooLong), medium)));
 
   std::string temp = SetupTemporaryDirectory();
   if (!MediumHasInstallFiles(medium)) {
-    ShowAdvice("Program install files missing. (1)");
+    ShowAdvice(Text(TextId::kFilesMissing1));
     return;
   }
   if (check.registrationUnreadable && autorunStops()) return;

@@ -2,8 +2,13 @@
 
 #include "system_services/text_pattern.h"
 #include "version.h"
+#include "system_services/texts.h"
 
 namespace launcher {
+
+using services::Substitute;
+using services::Text;
+using services::TextId;
 
 StartupDecision DecideStartup(const StartupFacts& facts, FileExists exists) {
   using Outcome = StartupDecision::Outcome;
@@ -18,13 +23,12 @@ StartupDecision DecideStartup(const StartupFacts& facts, FileExists exists) {
   if (!registered)
     // The second bracket stays open: the download advice follows at once.
     return {Outcome::kAdvise,
-            services::Substitute("Program install files missing (2) <%s> <%s",
-                                 facts.displayName, facts.installDirectory)};
+            Substitute(Text(TextId::kFilesMissing2), facts.displayName,
+                       facts.installDirectory)};
   if (tooOld)
-    return {Outcome::kAdvise,
-            "Current Lexivane Program too old to install modules"};
+    return {Outcome::kAdvise, Text(TextId::kTooOldForModules)};
   if (installed) return {Outcome::kHandOff, {}};
-  return {Outcome::kAdvise, "Program not properly installed"};
+  return {Outcome::kAdvise, Text(TextId::kNotProperlyInstalled)};
 }
 
 }  // namespace launcher

@@ -4,6 +4,7 @@
 
 #include "system_services/errors.h"
 #include "system_services/text_pattern.h"
+#include "system_services/texts.h"
 
 namespace launcher {
 
@@ -17,7 +18,8 @@ int ParseVersionNumber(const std::string& text) {
     value = value * 10 + (c - '0');
     if (value > INT_MAX)
       services::Raise(services::EConvertError(
-          services::Substitute("'%s' is not a valid integer value", digits)));
+          services::Substitute(services::Text(services::TextId::kNotAnInteger),
+                               digits)));
   }
   return static_cast<int>(value);
 }

@@ -6,15 +6,21 @@
 // program in the last-chance box.
 #include "faults.h"
 #include "system_services/errors.h"
+#include "system_services/last_chance.h"
+#include "system_services/texts.h"
 
 namespace {
 [[noreturn]] void Unexpected() {
-  services::Raise(services::Exception("Unexpected error"));
+  services::Raise(
+      services::Exception(services::Text(services::TextId::kUnexpectedError)));
 }
 }  // namespace
 
 namespace runtime {
-void OutOfMemory() { services::Raise(services::Exception("Out of memory")); }
+// No error object: its message would need memory.
+__attribute__((noinline)) void OutOfMemory() {
+  services::LastChanceOutOfMemory(__builtin_return_address(0));
+}
 }  // namespace runtime
 
 namespace std {

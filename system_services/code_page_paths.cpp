@@ -8,6 +8,7 @@
 #include "system_functions.h"
 #include "text_pattern.h"
 #include "windows_version.h"
+#include "texts.h"
 
 namespace services {
 
@@ -54,9 +55,7 @@ std::string InCodePage(const std::string& ansiPath, const WidePath& path) {
   held = ShortFormInCodePage(path);
   if (held.empty())
     Raise(EUnusablePathError(
-        Substitute("The path \"%s\" has characters that this system's code "
-                   "page cannot hold, and no short name to use instead.",
-                   ansiPath)));
+        Substitute(Text(TextId::kPathBeyondCodePage), ansiPath)));
   return held;
 }
 }  // namespace

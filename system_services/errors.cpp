@@ -1,6 +1,7 @@
 #include "errors.h"
 
 #include "text_pattern.h"
+#include "texts.h"
 
 namespace services {
 
@@ -16,21 +17,21 @@ Exception::Exception(const char* typeName, ErrorKind kind, std::string message)
 std::string InOutErrorText(unsigned long code) {
   switch (code) {
     case 2:
-      return "File not found";
+      return Text(TextId::kFileNotFound);
     case 3:
-      return "Invalid filename";
+      return Text(TextId::kInvalidFilename);
     case 4:
-      return "Too many open files";
+      return Text(TextId::kTooManyOpenFiles);
     case 5:
-      return "File access denied";
+      return Text(TextId::kFileAccessDenied);
     case 100:
-      return "Read beyond end of file";
+      return Text(TextId::kReadBeyondEndOfFile);
     case 101:
-      return "Disk full";
+      return Text(TextId::kDiskFull);
     case 106:
-      return "Invalid numeric input";
+      return Text(TextId::kInvalidNumericInput);
   }
-  return "I/O error " + Decimal(static_cast<long>(code));
+  return Substitute(Text(TextId::kIoError), Decimal(static_cast<long>(code)));
 }
 
 }  // namespace services

@@ -14,6 +14,7 @@
 #include "text_pattern.h"
 #include "unique_handle.h"
 #include "windows_version.h"
+#include "texts.h"
 
 namespace services {
 
@@ -99,18 +100,17 @@ std::string ExpandFile(const std::string& source,
                        const std::string& destination) {
   LzLibrary lz = LoadLzLibrary();
   if (!lz.Loaded())
-    return Substitute(
-        "Cannot load the system library \"%s\" that expands the setup files",
-        SystemLibraryPath(kLzLibrary));
+    return Substitute(Text(TextId::kExpanderMissing),
+                      SystemLibraryPath(kLzLibrary));
   UniqueFile sourceFile = OpenForReading(source);
   long long promised = sourceFile.valid() ? PromisedSize(sourceFile.get()) : -1;
   INT handle = sourceFile.valid() ? lz.init(AsHfile(sourceFile.get())) : -1;
-  if (handle < 0) return Substitute("Error opening source file \"%s\"", source);
+  if (handle < 0) return Substitute(Text(TextId::kSourceUnreadable), source);
   // The library owns the file from here on: LZClose closes it.
   sourceFile.release();
   UniqueLz from(handle, lz.closing);
 
-  const char* failure = "Error opening destination file \"%s\"";
+  const char* failure = Text(TextId::kDestinationUnwritable);
   std::string partial;
   UniqueFile to = CreatePartial(DirectoryPart(destination), partial);
   if (!to.valid()) return Substitute(failure, destination);
@@ -123,7 +123,7 @@ std::string ExpandFile(const std::string& source,
   if (whole && TakePlace(partial, destination)) return std::string();
   DeleteFileA(partial.c_str());
   if (whole) return Substitute(failure, destination);
-  return Substitute("Error copying file \"%s\" to \"%s\"", source, destination);
+  return Substitute(Text(TextId::kCopyFailed), source, destination);
 }
 
 }  // namespace services

@@ -4,6 +4,7 @@
 
 #include "message_box.h"
 #include "paths.h"
+#include "texts.h"
 
 namespace services {
 
@@ -13,24 +14,41 @@ unsigned long OffsetInProgram(const void* address) {
   return reinterpret_cast<unsigned long>(address) - base;
 }
 
-void ShowLastChanceBox(const Exception& error) {
+namespace {
+void ShowBoxFor(const char* typeName, const char* message,
+                const void* raisedAt) {
   char modulePath[MAX_PATH + 1] = {};
   GetModuleFileNameA(nullptr, modulePath, MAX_PATH);
   char text[kLastChanceTextSize];
-  LastChanceText(error, modulePath, OffsetInProgram(error.RaisedAt()),
+  LastChanceText(typeName, message, modulePath, OffsetInProgram(raisedAt),
                  IsSystemLeadByte, text);
-  ShowBox(nullptr, text, "Application Error",
+  ShowBox(nullptr, text, Text(TextId::kCaptionApplicationError),
           MB_OK | MB_ICONSTOP | MB_TASKMODAL);
 }
 
-void LastChance(const Exception& error) {
-  // A fault while the box itself is made (no memory for its text) comes
-  // back here: it ends the process rather than raising again and again.
+[[noreturn]] void ShowAndEnd(const char* typeName, const char* message,
+                             const void* raisedAt) {
+  // A fault while the box itself is shown comes back here: it ends the
+  // process rather than raising again and again.
   static bool ending = false;
-  if (ending) ExitProcess(1);
-  ending = true;
-  ShowLastChanceBox(error);
+  if (!ending) {
+    ending = true;
+    ShowBoxFor(typeName, message, raisedAt);
+  }
   ExitProcess(1);
+}
+}  // namespace
+
+void ShowLastChanceBox(const Exception& error) {
+  ShowBoxFor(error.TypeName(), error.Message().c_str(), error.RaisedAt());
+}
+
+void LastChance(const Exception& error) {
+  ShowAndEnd(error.TypeName(), error.Message().c_str(), error.RaisedAt());
+}
+
+void LastChanceOutOfMemory(const void* raisedAt) {
+  ShowAndEnd("Exception", Text(TextId::kOutOfMemory), raisedAt);
 }
 
 }  // namespace services

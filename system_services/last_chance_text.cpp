@@ -2,6 +2,7 @@
 
 #include "hex_text.h"
 #include "last_chance.h"
+#include "texts.h"
 
 namespace services {
 
@@ -17,7 +18,7 @@ class BoundedText {
     buffer_[0] = '\0';
   }
   void Append(const char* text, std::size_t size,
-              std::size_t most = kLastChanceTextSize - 1) {
+              std::size_t most = ~std::size_t{0}) {
     for (std::size_t i = 0; i < size && !full_;) {
       std::size_t next = CharacterEnd(text, size, i, isLeadByte_);
       if (next - i > most) break;
@@ -53,26 +54,39 @@ std::size_t FileNameStart(const char* path, std::size_t size,
 }
 }  // namespace
 
-void LastChanceText(const Exception& error, const char* modulePath,
-                    unsigned long codeOffset, IsLeadByte isLeadByte,
-                    char (&text)[kLastChanceTextSize]) {
+void LastChanceText(const char* typeName, const char* message,
+                    const char* modulePath, unsigned long codeOffset,
+                    IsLeadByte isLeadByte, char (&text)[kLastChanceTextSize]) {
   // Eight upper-case hexadecimal digits, as "%p" writes a 32-bit address.
   char address[9] = {};
   WriteHex(codeOffset, 8, address);
   std::size_t pathSize = std::strlen(modulePath);
   std::size_t name = FileNameStart(modulePath, pathSize, isLeadByte);
-  const std::string& message = error.Message();
+  const char* fills[] = {typeName, modulePath + name, address};
 
+  // The first line's pattern, with its three %s filled in; the module's name
+  // is cut to 63 bytes.
   BoundedText out(text, isLeadByte);
-  out.Append("Exception ");
-  out.Append(error.TypeName());
-  out.Append(" in module ");
-  out.Append(modulePath + name, pathSize - name, 63);
-  out.Append(" at ");
-  out.Append(address);
-  out.Append(".\n");
-  out.Append(message.data(), message.size());
-  if (!message.empty() && message.back() != '.') out.Append(".");
+  int filled = 0;
+  for (const char* at = Text(TextId::kExceptionAt); *at;) {
+    // '%' is never the second byte of a double-byte character.
+    const char* fill = at;
+    while (*fill && !(fill[0] == '%' && fill[1] == 's' && filled < 3)) ++fill;
+    out.Append(at, fill - at);
+    if (!*fill) break;
+    const char* value = fills[filled];
+    out.Append(value, std::strlen(value), filled++ == 1 ? 63 : ~std::size_t{0});
+    at = fill + 2;
+  }
+  out.Append("\n");
+  std::size_t messageSize = std::strlen(message);
+  out.Append(message, messageSize);
+  const char* stop = Text(TextId::kFullStop);
+  std::size_t stopSize = std::strlen(stop);
+  if (messageSize > 0 && (messageSize < stopSize ||
+                          std::memcmp(message + messageSize - stopSize, stop,
+                                      stopSize) != 0))
+    out.Append(stop);
 }
 
 }  // namespace services

@@ -4,6 +4,8 @@
 
 #include "message_box.h"
 #include "reported_call.h"
+#include "text_pattern.h"
+#include "texts.h"
 
 namespace services {
 
@@ -19,11 +21,9 @@ void ReportWindowsError(const char* operationName, unsigned long code) {
                  nullptr, code, 0, text, 255, nullptr);
   text[255] = '\0';
   if (text[0] == '\0') return;
-  // The operations are the program's own short names.
-  char caption[64] = "Windows Error: ";
-  for (int i = 15, j = 0; i < 63 && operationName[j];)
-    caption[i++] = operationName[j++];
-  ShowBox(nullptr, text, caption, MB_OK);
+  ShowBox(nullptr, text,
+          Substitute(Text(TextId::kCaptionWindowsError), operationName).c_str(),
+          MB_OK);
 }
 
 int MessageBoxWithReport(void* owner, const std::string& text,
@@ -41,12 +41,11 @@ void ShowMessage(const std::string& text, const char* caption) {
 }
 
 std::string DownloadSuffix() {
-  return ". Download latest program from " LAUNCH_DOWNLOAD_SITES
-         " and reinstall.";
+  return Substitute(Text(TextId::kDownloadAdvice), LAUNCH_DOWNLOAD_SITES);
 }
 
 void ShowAdvice(const std::string& text) {
-  ShowMessage(text + DownloadSuffix(), "Check Startup");
+  ShowMessage(text + DownloadSuffix(), Text(TextId::kCaptionCheckStartup));
 }
 
 }  // namespace services

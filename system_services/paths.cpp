@@ -7,6 +7,7 @@
 #include "errors.h"
 #include "reported_call.h"
 #include "text_pattern.h"
+#include "texts.h"
 
 namespace services {
 
@@ -62,7 +63,7 @@ std::string ShortPathOf(const std::string& path) {
   DWORD length = GetShortPathNameA(path.c_str(), buffer, kPathBuffer);
   if (length == 0) return path;
   if (length >= kPathBuffer)
-    Raise(ETooLongError(Substitute("The path \"%s\" is too long.", path)));
+    Raise(ETooLongError(Substitute(Text(TextId::kPathTooLong), path)));
   return std::string(buffer, length);
 }
 
@@ -72,7 +73,7 @@ std::string TempDirectory() {
       "GetTempPath", [&] { return GetTempPathA(kPathBuffer, buffer); },
       [](DWORD length) { return length == 0; });
   if (length >= kPathBuffer)
-    Raise(ETooLongError("The path of the temporary directory is too long."));
+    Raise(ETooLongError(Text(TextId::kTemporaryPathTooLong)));
   return WithTrailingBackslash(TempPathInCodePage(std::string(buffer, length)));
 }
 

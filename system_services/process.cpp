@@ -6,6 +6,7 @@
 #include "errors.h"
 #include "messages.h"
 #include "reported_call.h"
+#include "texts.h"
 
 namespace services {
 
@@ -15,7 +16,7 @@ std::string ProgramPath() {
   DWORD length = GetModuleFileNameA(nullptr, path, kBuffer);
   // A full buffer means the path was cut (and, on older systems, not ended).
   if (length >= kBuffer)
-    Raise(ETooLongError("The path of this program is too long."));
+    Raise(ETooLongError(Text(TextId::kProgramPathTooLong)));
   return ProgramPathInCodePage(std::string(path, length));
 }
 

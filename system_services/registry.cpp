@@ -10,6 +10,7 @@
 #include "text_pattern.h"
 #include "unique_handle.h"
 #include "windows_version.h"
+#include "texts.h"
 
 namespace services {
 
@@ -20,6 +21,7 @@ std::string WithoutLeadingBackslash(const std::string& path) {
 
 HKEY RootKey(RegistryRoot root) {
   return root == RegistryRoot::kLocalMachine ? HKEY_LOCAL_MACHINE
+         : root == RegistryRoot::kUsers      ? HKEY_USERS
                                              : HKEY_CURRENT_USER;
 }
 
@@ -120,10 +122,10 @@ Fault ReadTextValue(HKEY key, const std::string& valueName, std::string& answer,
       query(key, valueName.c_str(), nullptr, &type,
             reinterpret_cast<BYTE*>(&answer[0]), &size) != ERROR_SUCCESS)
     return ERegistryException(
-        Substitute("Failed to get data for '%s'", valueName));
+        Substitute(Text(TextId::kRegistryDataUnreadable), valueName));
   if (type != REG_SZ && type != REG_EXPAND_SZ)
     return ERegistryException(
-        Substitute("Invalid data type for '%s'", valueName));
+        Substitute(Text(TextId::kRegistryDataNotText), valueName));
   // The stored text need not end with a NUL; the answer never runs past it.
   std::string::size_type nul = answer.find('\0');
   if (nul != std::string::npos) answer.resize(nul);

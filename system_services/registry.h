@@ -7,7 +7,7 @@
 
 namespace services {
 
-enum class RegistryRoot { kCurrentUser, kLocalMachine };
+enum class RegistryRoot { kCurrentUser, kLocalMachine, kUsers };
 
 // Reads a text value into answer; empty when the key or value is missing.
 // A value that is not text, cannot be read or is too long answers

@@ -1,6 +1,7 @@
 #include "system_functions.h"
 
 #include "system_library.h"
+#include "system_services/text_id.h"
 
 namespace services {
 
@@ -15,6 +16,10 @@ KernelFunctions ResolveKernel32() {
   ResolveFunction(kernel, "GetTempPathW", f.GetTempPathW);
   ResolveFunction(kernel, "GetShortPathNameW", f.GetShortPathNameW);
   ResolveFunction(kernel, "MoveFileExA", f.MoveFileExA);
+  // Asked only where the program speaks other languages than English.
+  if (kOtherLanguageCount > 0)
+    ResolveFunction(kernel, "GetUserDefaultUILanguage",
+                    f.GetUserDefaultUILanguage);
   ResolveFunction(kernel, "SetDefaultDllDirectories",
                   f.SetDefaultDllDirectories);
   ResolveFunction(kernel, "SetDllDirectoryA", f.SetDllDirectoryA);

@@ -16,6 +16,8 @@ struct KernelFunctions {
   DWORD(WINAPI* GetShortPathNameW)(LPCWSTR, LPWSTR, DWORD);
   // Replacing a file in one step (NT family).
   BOOL(WINAPI* MoveFileExA)(LPCSTR, LPCSTR, DWORD);
+  // The user's language (Windows 2000 and Me on).
+  LANGID(WINAPI* GetUserDefaultUILanguage)();
   // Narrowing the DLL search (Windows 7 with KB2533623, XP SP1).
   BOOL(WINAPI* SetDefaultDllDirectories)(DWORD);
   BOOL(WINAPI* SetDllDirectoryA)(LPCSTR);

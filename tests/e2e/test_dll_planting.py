@@ -39,10 +39,17 @@ class PlantedLibrary(LaunchCase):
         self.assertEqual((self.temp / "Lxv.exe").read_bytes(), self.original("Lxv.exe"))
         self.assertEqual((self.temp / "Pyrn.DLL").read_bytes(), self.original("Pyrn.DLL"))
 
-    def test_planted_library_of_the_message_box_is_never_loaded(self):
+    def test_planted_libraries_of_the_message_box_are_never_loaded(self):
+        # Beside the program, and in a LAUNCH.EXE.local folder, which Windows
+        # reads for a program without a manifest: the common controls that the
+        # manifest asks for come from the system only.
         folder = self.medium("compressed", remove=["Shared.604"])
-        self.plant(folder, BOX_LIBRARY)
-        run, loaded = self.launch_preferring_planted([BOX_LIBRARY], "autorun")
+        local = folder / "LAUNCH.EXE.local"
+        local.mkdir()
+        for library in (BOX_LIBRARY, "comctl32"):
+            self.plant(folder, library)
+            self.plant(local, library)
+        run, loaded = self.launch_preferring_planted([BOX_LIBRARY, "comctl32"], "autorun")
         self.assertEqual(loaded, [])
         self.assertEqual([caption for caption, _ in run.boxes], ["Check Startup"])
         self.assertNothingStarted(run)

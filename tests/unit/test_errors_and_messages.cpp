@@ -40,7 +40,8 @@ bool Cp932(unsigned char c) { return c >= 0x81 && c <= 0x9F; }
 std::string LastChanceText(const Exception& error, const std::string& path,
                            unsigned long offset, IsLeadByte isLeadByte) {
   char text[kLastChanceTextSize];
-  services::LastChanceText(error, path.c_str(), offset, isLeadByte, text);
+  services::LastChanceText(error.TypeName(), error.Message().c_str(),
+                           path.c_str(), offset, isLeadByte, text);
   return text;
 }
 }  // namespace
@@ -134,7 +135,8 @@ TEST(LastChanceText, IsMadeWithoutAllocating) {
   EConvertError error(std::string(300, '9'));
   char text[kLastChanceTextSize];
   std::size_t before = allocations;
-  services::LastChanceText(error, "C:\\a rather long folder\\LAUNCH.EXE", 0,
-                           Cp932, text);
+  services::LastChanceText(error.TypeName(), error.Message().c_str(),
+                           "C:\\a rather long folder\\LAUNCH.EXE", 0, Cp932,
+                           text);
   EXPECT_EQ(allocations, before);
 }

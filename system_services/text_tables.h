@@ -1,0 +1,22 @@
+// The texts' tables, made from resources/texts/ by cmake/text_tables.py.
+#pragma once
+
+#include "system_services/text_id.h"
+
+namespace services {
+
+// Every text in its order, each ended by a NUL.
+extern const char kEnglishTexts[];
+
+// Another language's table, packed (see unpack.h).
+struct PackedTexts {
+  unsigned short language;  // a Windows language identifier
+  unsigned short codePage;  // the ANSI code page that its texts are written in
+  unsigned short packedSize;
+  unsigned short size;
+  const unsigned char* packed;
+};
+// kOtherLanguageCount of them, then an empty one.
+extern const PackedTexts kOtherLanguages[];
+
+}  // namespace services

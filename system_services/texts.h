@@ -1,0 +1,15 @@
+// The texts that the program shows, in the language chosen for the user
+// (English until one is chosen, and where none fits).
+#pragma once
+
+#include "system_services/text_id.h"
+
+namespace services {
+
+const char* Text(TextId id);
+
+// Makes table (every text in its order, each ended by a NUL) the one that
+// Text reads from, for the rest of the program's life.
+void UseTexts(const char* table);
+
+}  // namespace services
