@@ -92,11 +92,13 @@ def kit(*command):
     print(f"  exit code {subprocess.run([str(c) for c in command], cwd=wd.ROOT).returncode}")
 
 
-def run(command, *args, screenshot=None):
-    """Runs the launcher; screenshot names the picture of its first box."""
+def run(command, *args, screenshot=None, locale=None):
+    """Runs the launcher (in a customer's locale, given one); screenshot
+    names the picture of its first box."""
     print(f"  run       {command} {' '.join(args)}".rstrip())
     with tempfile.TemporaryDirectory() as shots:
-        result = wd.run(command, *args, box_shots=shots)
+        result = wd.run(command, *args, box_shots=shots,
+                        extra_env={"LC_ALL": locale} if locale else None)
         first = pathlib.Path(shots) / "box-1.png"
         shot = SHOTS / screenshot if screenshot and first.exists() else None
         if shot:
@@ -143,6 +145,10 @@ def main():
         wd.forget_installed_copy()
         wd.map_drive("d", medium_copy(work, "plain", ["Shared.604", "Prelude.Msg"]))
         run("D:\\LAUNCH.EXE", screenshot="missing-files.png")
+
+        heading("5b. The same medium for a customer in Germany, and one in Japan")
+        run("D:\\LAUNCH.EXE", screenshot="missing-files-de.png", locale="de_DE.UTF-8")
+        run("D:\\LAUNCH.EXE", screenshot="missing-files-ja.png", locale="ja_JP.UTF-8")
 
         heading("6. Before pressing: the publisher's kit makes an image and checks it")
         image = SHOTS / "lexivane.iso"

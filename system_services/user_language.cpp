@@ -12,7 +12,11 @@
 namespace services {
 
 unsigned short UserInterfaceLanguage() {
-  if (auto query = Kernel32().GetUserDefaultUILanguage) return query();
+  return UserInterfaceLanguageWith(Kernel32().GetUserDefaultUILanguage);
+}
+
+unsigned short UserInterfaceLanguageWith(LANGID(WINAPI* query)()) {
+  if (query) return query();
   std::string language;
   (void)ReadRegistryString("", ".DEFAULT\\Control Panel\\desktop\\ResourceLocale",
                            RegistryRoot::kUsers, language);

@@ -8,6 +8,7 @@
 #include "system_services/registry.h"
 #include "system_services/registry_values.h"
 #include "system_services/uninstall_registration.h"
+#include "system_services/user_language.h"
 
 using namespace services;
 
@@ -199,4 +200,23 @@ TEST_F(Registration, DirectoriesBeyondTheCodePageGoByTheirShortForms) {
       << installDirectory;
   EXPECT_TRUE(FileExistsSafe(WithTrailingBackslash(DataDirectory()) + "m.txt"))
       << DataDirectory();
+}
+
+// Windows 95, 98 and NT 4 have no query for the user's language: the 95
+// family's registry names the language of its own resources, NT 4's the
+// locale it was installed with; the language is their low half.
+TEST(UserInterfaceLanguage, FromTheRegistryWhereTheSystemHasNoQuery) {
+  const char kResources[] = ".DEFAULT\\Control Panel\\desktop\\ResourceLocale";
+  const char kInstalled[] = ".DEFAULT\\Control Panel\\International";
+  char saved[16] = {};
+  DWORD size = sizeof saved;
+  RegGetValueA(HKEY_USERS, kInstalled, "Locale", RRF_RT_REG_SZ, nullptr, saved,
+               &size);
+  SetRegistryValue(HKEY_USERS, kInstalled, "Locale", REG_SZ, "00000413", 9);
+  EXPECT_EQ(UserInterfaceLanguageWith(nullptr), 0x0413);
+  SetRegistryValue(HKEY_USERS, kResources, "", REG_SZ, "00000c0a", 9);
+  EXPECT_EQ(UserInterfaceLanguageWith(nullptr), 0x0C0A);
+  RegDeleteKeyA(HKEY_USERS, kResources);
+  SetRegistryValue(HKEY_USERS, kInstalled, "Locale", REG_SZ, saved,
+                   static_cast<DWORD>(std::strlen(saved) + 1));
 }
