@@ -22,7 +22,8 @@ ALLOW_LIST = pathlib.Path(__file__).with_name("win95_nt4_imports.txt")
 # absent from Windows 95 and NT 4, or in a library loaded by full path.
 RESOLVED_AT_RUN_TIME = {
     "kernel32.dll": {"SetDefaultDllDirectories", "SetDllDirectoryA", "MoveFileExA",
-                     "GetModuleFileNameW", "GetTempPathW", "GetShortPathNameW"},
+                     "GetModuleFileNameW", "GetTempPathW", "GetShortPathNameW",
+                     "GetUserDefaultUILanguage"},
     "lz32.dll": {"LZInit", "LZCopy", "LZClose"},
     "ntdll.dll": {"NtDeleteKey"},
     "advapi32.dll": {"OpenThreadToken", "OpenProcessToken", "AllocateAndInitializeSid",
