@@ -8,6 +8,7 @@
 #include "system_functions.h"
 #include "texts.h"
 #include "unpack.h"
+#include "user_language_query.h"
 
 namespace services {
 

@@ -8,9 +8,6 @@ namespace services {
 // the 95 family the language of its own resources, NT 4 the locale that it
 // was installed with, the default user's. 0 when none is found.
 unsigned short UserInterfaceLanguage();
-// The same with the system's query given (tests pass none, as older systems
-// have none).
-unsigned short UserInterfaceLanguageWith(unsigned short(__stdcall* query)());
 
 // Makes the texts of the user's language, where the program carries them and
 // the system's code page writes them, the ones that every box shows.

@@ -32,17 +32,16 @@ def advice(language):
 
 
 def shown_box(locale, shot):
-    """Starts the launcher in locale and answers its box as box_text reads it
-    (caption, text), whole; keeps a picture of it; then presses it."""
+    """The launcher's box in locale, whole as box_text reads it (a trace cuts
+    long texts), and its picture."""
     env = wd.environment() | {"LC_ALL": f"{locale}.UTF-8"}
     launcher = subprocess.Popen(["wine", "D:\\LAUNCH.EXE"], env=env, stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         for _ in range(600):
-            windows = wd._visible_windows(env)
+            windows = wd._visible_windows(env) or time.sleep(0.2)
             if windows:
                 break
-            time.sleep(0.2)
         time.sleep(0.5)
         subprocess.run(["import", "-window", windows[-1], str(shot)], env=env, timeout=60)
         read = subprocess.run(["wine", os.environ["BOX_TEXT"]], env=env, capture_output=True,

@@ -8,7 +8,7 @@
 #include "system_services/registry.h"
 #include "system_services/registry_values.h"
 #include "system_services/uninstall_registration.h"
-#include "system_services/user_language.h"
+#include "system_services/user_language_query.h"
 
 using namespace services;
 
