@@ -2,11 +2,14 @@
 Wine, osslsigncode, ...) with a time limit each, and turns a tool's failure
 into one line that says which tool failed and how."""
 
+import ctypes
 import os
+import signal
 import subprocess
 
 # Below this many bytes a second, a tool counts as stuck.
 SLOWEST_BYTES_PER_SECOND = 4 << 20
+PR_SET_PDEATHSIG = 1
 
 
 class ToolFailed(Exception):
@@ -18,9 +21,16 @@ class ToolFailed(Exception):
         self.exit_code = exit_code
 
 
-def limit_for(size, least=120):
-    """A time limit for a tool that reads or writes size bytes."""
-    return least + size // SLOWEST_BYTES_PER_SECOND
+def limit_for(size, slowest=SLOWEST_BYTES_PER_SECOND, least=120):
+    """A time limit for a tool that reads or writes size bytes: past it, the
+    tool would run slower than slowest bytes a second."""
+    return least + size // slowest
+
+
+def _die_with_parent():
+    # A tool that outlives a killed kit run would go on writing beside its
+    # output.
+    ctypes.CDLL(None).prctl(PR_SET_PDEATHSIG, signal.SIGKILL, 0, 0, 0)
 
 
 def last_line(text):
@@ -38,6 +48,7 @@ def run_tool(command, limit, ok=(0,), **kwargs):
     if not any(key in kwargs for key in ("stdout", "stderr", "capture_output")):
         kwargs["capture_output"] = True
     kwargs.setdefault("stdin", subprocess.DEVNULL)
+    kwargs.setdefault("preexec_fn", _die_with_parent)
     try:
         done = subprocess.run(command, timeout=limit, **kwargs)
     except FileNotFoundError:
