@@ -112,7 +112,7 @@ class Watch:
             program = read_link(f"/proc/{pid}/exe") if state != "Z" else ""
             arguments = command_line(pid) if program else []
             if arguments:  # none while it is being replaced
-                look = {"program": program, "arguments": arguments,
+                look = {"program": program, "arguments": arguments, "name": comm,
                         "directory": read_link(f"/proc/{pid}/cwd")}
                 # A new program shows its parent's name and command line
                 # until it has replaced them: a look at Wine and a look at
@@ -127,6 +127,8 @@ class Watch:
         those that ended unseen (known by name only)."""
         for (pid, _), entry in self.seen.items():
             look = entry.get("unix") or (entry["where"] == "outside" and entry.get("wine"))
+            if look and look["name"] != entry["name"]:
+                look = None  # a look at its parent's copy, before it became this
             # Ended as something that no Windows program here was called.
             unseen = entry["name"] not in self.wine_names
             if look or unseen:

@@ -67,7 +67,9 @@ bool ReadStart(HANDLE process, Start &start) {
          ReadText(process, base, parameters, parameters.command_line,
                   start.command_line) &&
          ReadText(process, base, parameters, parameters.current_directory,
-                  start.directory);
+                  start.directory) &&
+         // A parameter block that is still being filled in has no program.
+         !start.program.empty();
 }
 
 bool IsWineDesktop(const Start &start) {

@@ -11,7 +11,8 @@ struct Start {
 };
 
 // Answers false while the process has not yet set up its parameter block
-// (it has just been created), or when it cannot be read.
+// (it has just been created, or is filling it in), or when it cannot be
+// read.
 bool ReadStart(HANDLE process, Start &start);
 
 // Wine starts its desktop process from the first program that shows a
