@@ -46,9 +46,13 @@ work=$(mktemp -d "$(dirname "$signed")/.signing-XXXXXX") ||
 trap 'rm -rf "$work"' EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
-if timeout 60 osslsigncode extract-signature -in "$exe" -out "$work/old" >/dev/null 2>&1; then
-  refuse "$exe is signed already; sign the unsigned build"
-fi
+signed_already=0
+timeout 60 osslsigncode extract-signature -in "$exe" -out "$work/old" >/dev/null 2>&1 ||
+  signed_already=$?
+case $signed_already in
+  0) refuse "$exe is signed already; sign the unsigned build" ;;
+  124) could_not "osslsigncode did not end within 60 seconds" ;;
+esac
 # A time-stamping service that does not answer must not hold the signing up.
 said=$(timeout 300 osslsigncode sign -pkcs12 "$certificate" -readpass "$password" -h sha256 \
   -n "Lexivane medium start program" "${timestamp[@]}" \

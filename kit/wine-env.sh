@@ -12,7 +12,7 @@ export DISPLAY=$LAUNCH_DISPLAY
 
 # True when an X server answers on DISPLAY.
 launch_display_alive() {
-  xdotool getdisplaygeometry >/dev/null 2>&1
+  timeout 10 xdotool getdisplaygeometry >/dev/null 2>&1
 }
 
 # Starts Xvfb on LAUNCH_DISPLAY unless a server already answers there. A
