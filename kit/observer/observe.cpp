@@ -11,9 +11,10 @@
 // from it is held before its first instruction, recorded and ended. A
 // program started under a debugger of its own (DEBUG_ONLY_THIS_PROCESS,
 // then let go) is not held by the observer; but every program started from
-// the start program joins its job object, whose completion port reports each
-// new process at once: that one is recorded and ended as soon as its start
-// can be read, while it loads its libraries.
+// the start program joins its job object (Wine refuses to let one break
+// away), whose completion port reports each new process at once: that one
+// is recorded and ended as soon as its start can be read, which is when its
+// debugger first hears of it, before its own code runs.
 #include <windows.h>
 
 #include <set>
