@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
-# check-medium.sh [--version V] MEDIUM [REPORT_DIR]
+# check-medium.sh [--version V] [--windows LIST] [--any-launcher] MEDIUM [REPORT_DIR]
 #
 # Checks a medium folder or .iso image before it is pressed: lints its files
-# as Windows will see them, then runs its LAUNCH.EXE as autorun does, from
-# CD-ROM drive D:, on five simulated customer machines, and prints what each
-# customer would see, what was started and what was written (REPORT_DIR gets
-# it as Markdown with a picture of every box). What LAUNCH.EXE starts is
-# recorded and ended before it runs.
+# as Windows will see them and makes sure that its LAUNCH.EXE is this kit's
+# launcher, then runs it as autorun does, from CD-ROM drive D:, on five
+# simulated customer machines, and prints what each customer would see, what
+# was started and what was written (REPORT_DIR gets it as Markdown with a
+# picture of every box). Every program that runs meanwhile is recorded and
+# ended (check_medium.py --help says more).
 #
 # The machines live in a throw-away Wine prefix inside a sealed view of this
 # machine (bubblewrap): the system folders read-only, the medium read-only,
-# the prefix, no network, no other file of this machine, its own display.
+# the prefix, no network, no other file of this machine, its own display and
+# its own process table. Of what the check leaves there, only the report's
+# own files come out (report_copy_out.py).
 # Exit codes: 0 ready, 1 not ready (reasons given), 2 usage error, 3 the check
 # itself could not run (cause given).
-set -euo pipefail
+set -uo pipefail
 kit=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(dirname "$kit")
 release=$(realpath -m "${LAUNCH_RELEASE_DIR:-$root/build/release}")
@@ -22,18 +25,22 @@ python=/usr/bin/python3
 for arg in "$@"; do
   case $arg in -h|--help) exec "$python" "$kit/check_medium.py" --help ;; esac
 done
-# The checker reads the arguments first: --help and usage errors answer at
-# once. It prints the medium, the report folder and the version.
-paths=$("$python" -c 'import sys; sys.path.insert(0, sys.argv[1]); import check_medium
-sys.exit(check_medium.paths(sys.argv[2:]))' "$kit" "$@") || exit $?
-{ read -r medium; read -r report; read -r version; } <<<"$paths"
-
 could_not_run() { echo "check-medium.sh: the check could not run: $1" >&2; exit 3; }
+
+# The checker reads the arguments first: --help and usage errors answer at
+# once. It prints the medium, the report folder and the options, one a line.
+paths=$("$python" -c 'import sys; sys.path.insert(0, sys.argv[1]); import check_medium
+sys.exit(check_medium.paths(sys.argv[2:]))' "$kit" "$@")
+case $? in 0) ;; 2) exit 2 ;; *) could_not_run "its arguments could not be read" ;; esac
+mapfile -t lines <<<"$paths"
+medium=${lines[0]} report=${lines[1]} options=("${lines[@]:2}")
+
 [ -f "$release/standin/lxv.exe" ] && [ -f "$release/kit/observer/observe.exe" ] ||
   could_not_run "no release build in $release (cmake --preset release && cmake --build --preset release)"
 command -v bwrap >/dev/null || could_not_run "bubblewrap (bwrap) is not installed"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/check-medium-XXXXXX")
+work=$(mktemp -d "${TMPDIR:-/tmp}/check-medium-XXXXXX") ||
+  could_not_run "no temporary folder"
 sealed=
 cleanup() {
   # bwrap does not pass a signal on; its sealed processes end with it.
@@ -72,23 +79,29 @@ seal() {
 # The fresh prefix that every check copies, made once (a minute under
 # emulation) and copied under a lock, so that no check copies it half made.
 template=$root/build/medium-check
-mkdir -p "$template"
+mkdir -p "$template" || could_not_run "no folder $template for the machines' prefix"
 (
-  flock 9
+  flock -w 3600 9 || exit 1
   if [ ! -f "$template/prefix/.launch-ready" ]; then
     prefix=$template/prefix
-    seal "$template" -- "$kit/in-sealed-machine.sh" true >/dev/null 2>&1 ||
-      could_not_run "no Wine prefix could be made in $template"
+    seal "$template" -- "$kit/in-sealed-machine.sh" true >/dev/null 2>&1
+    [ $? -eq 10 ] || exit 1
   fi
   cp -a "$template/prefix" "$work/prefix"
-) 9>"$template/copy.lock"
+) 9>"$template/copy.lock" || could_not_run "no Wine prefix could be made in $template"
 
 prefix=$work/prefix
-status=0
 seal "$work" -- "$kit/in-sealed-machine.sh" "$python" "$kit/check_medium.py" \
-  --version "$version" "$medium" ${report:+"$work/report"} || status=$?
-if [ -n "$report" ] && [ -d "$work/report" ]; then
-  mkdir -p "$report"
-  cp "$work/report"/* "$report"/
+  "${options[@]}" "$medium" ${report:+"$work/report"}
+status=$?
+case $status in
+  1[0-3]) status=$((status - 10)) ;;
+  *) could_not_run "the sealed machine failed (exit code $status)" ;;
+esac
+# Only the report's own files come out of the sealed view, and only when the
+# check reached a verdict.
+if [ -n "$report" ] && [ "$status" -le 1 ]; then
+  "$python" "$kit/report_copy_out.py" "$work" "$report" "$status"
+  status=$?
 fi
 exit $status

@@ -10,24 +10,31 @@ It carries every input file exactly or refuses (exit 1, naming the file and
 what to do, nothing written): symbolic links and special files, names that
 Windows or Joliet cannot hold, paths past Joliet's 120 characters, names that
 Windows takes for one (case twins, also with the names the kit adds), an
-incomplete full medium, a compressed file that would not expand to the
-original. An existing OUTPUT is replaced only when this kit made it, or with
---force; the new medium is made complete beside it first.
+incomplete full medium, an empty file to compress, a compressed file that
+would not expand to the original. An existing OUTPUT is replaced only when
+this kit made it, or with --force; the new medium is made complete beside it
+first, and what a killed run left there goes with the next run.
 
 A full medium is one whose input holds the program, its library or the
 welcome message; anything else is a modules-only medium.
-Exit codes: 0 made, 1 refused (nothing written), 2 usage error."""
+Exit codes: 0 made, 1 refused (nothing written), 2 usage error, 3 could not
+make it (a full disk, a read-only file system, a tool that failed; nothing
+written)."""
 
 import argparse
-import ctypes
+import mmap
 import os
 import pathlib
 import re
 import shutil
 import signal
-import subprocess
 import sys
-import tempfile
+import time
+
+import image_trees
+import output_stage
+import szdd
+from outside_tool import ToolFailed, limit_for, run_tool
 
 ROOT = pathlib.Path(__file__).resolve().parents[1]
 # A file without a DOS date counts as missing for the launcher: dates are
@@ -45,6 +52,8 @@ JOLIET_PATH = 120
 DEVICES = re.compile(r"(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9]|CONIN\$|CONOUT\$)", re.I)
 PROBED = ("Lxv.Exe", "Pyrn.Dll", "Prelude.Msg", "Shared.604")
 FOLDER, KIT = "folder", "written by the kit"
+# mscompress reads a byte a system call: half a megabyte a second here.
+MSCOMPRESS_BYTES_PER_SECOND = 64 << 10
 
 
 class Refused(Exception):
@@ -193,25 +202,45 @@ class Layout:
                               f"{JOLIET_PATH}; shorten the names or the nesting")
 
 
-def run(*command, **kwargs):
-    return subprocess.run([str(c) for c in command], capture_output=True, text=True, **kwargs)
+def expands_to(packed, source):
+    """Whether the SZDD file packed expands to source's bytes, as the
+    platform's LZ library expands it (read piece by piece: any size will do)."""
+    with open(packed, "rb") as packed_file, open(source, "rb") as original, \
+            mmap.mmap(packed_file.fileno(), 0, access=mmap.ACCESS_READ) as data:
+        same = True
+
+        def compare(piece):
+            nonlocal same
+            same = same and original.read(len(piece)) == piece
+
+        try:
+            szdd.expand(data, compare)
+        except ValueError:
+            return False
+        return same and original.read(1) == b""
 
 
 def compress(source, dest, work):
     """Compresses source into dest (SZDD, mscompress), then expands it again
-    with an independent expander and compares, so a medium never carries a
-    file that the launcher would expand to something else."""
-    copy = work / "file"
+    as the launcher will and compares, so a medium never carries a file that
+    the launcher would expand to something else."""
+    size = os.path.getsize(source)
+    if size == 0:
+        raise Refused(f"{source}: an empty file, which a compressed file cannot hold (it "
+                      "would expand to one byte); put the real file there, or give --plain")
+    copy, packed = work / "file", work / "file_"
     shutil.copyfile(source, copy)
-    run("mscompress", copy)
-    with open(work / "file_", "rb") as packed, open(work / "check", "wb") as check:
-        subprocess.run(["msexpand"], stdin=packed, stdout=check)
-    if (work / "check").read_bytes() != pathlib.Path(source).read_bytes():
+    try:
+        run_tool(["mscompress", copy], limit_for(size, MSCOMPRESS_BYTES_PER_SECOND))
+    except ToolFailed as error:
+        raise output_stage.write_failure(error, work) from None
+    if not expands_to(packed, source):
+        if output_stage.disk_problem(work):
+            raise output_stage.write_failure(None, work)
         raise Refused(f"{source}: its compressed copy does not expand to the same bytes; "
                       "compress it with --plain, or report the file to the kit's maintainers")
-    os.replace(work / "file_", dest)
-    for name in ("file", "check"):
-        (work / name).unlink()
+    os.replace(packed, dest)
+    copy.unlink()
 
 
 def lay_out(layout, args, folder, work):
@@ -239,34 +268,36 @@ def settle(folder, epoch):
 
 
 def tree(folder):
-    """Relative path and size (None for a folder) of everything below folder."""
-    return {p.relative_to(folder).as_posix(): None if p.is_dir() else p.stat().st_size
-            for p in folder.rglob("*")}
+    """Each entry below folder: relative path -> (kind, size), as
+    image_trees.listing gives an image's entries."""
+    return {p.relative_to(folder).as_posix(): ("d", 0) if p.is_dir() else
+            ("-", p.stat().st_size) for p in folder.rglob("*")}
 
 
-def make_image(folder, image, label, epoch, work):
-    stamp = subprocess.run(["date", "-u", "-d", f"@{epoch}", "+%Y%m%d%H%M%S00"],
-                           capture_output=True, text=True).stdout.strip()
-    made = run("xorriso", "-no_rc", "-report_about", "WARNING", "-outdev", image,
-               "-volid", label, "-application_id", APPLICATION_ID,
-               "-joliet", "on", "-rockridge", "on", "-map", folder, "/",
-               "-chown_r", "0", "/", "--", "-chgrp_r", "0", "/", "--",
-               "-volume_date", "all_file_dates", f"={epoch}", "-volume_date", "uuid", stamp,
-               env=dict(os.environ, SOURCE_DATE_EPOCH=str(epoch)))
+def make_image(folder, image, label, epoch):
+    stamp = time.strftime("%Y%m%d%H%M%S00", time.gmtime(epoch))
+    size = sum(entry[1] for entry in tree(folder).values())
+    made = run_tool(["xorriso", "-no_rc", "-report_about", "WARNING", "-outdev", image,
+                     "-volid", label, "-application_id", APPLICATION_ID,
+                     "-joliet", "on", "-rockridge", "on", "-map", folder, "/",
+                     "-chown_r", "0", "/", "--", "-chgrp_r", "0", "/", "--",
+                     "-volume_date", "all_file_dates", f"={epoch}", "-volume_date", "uuid",
+                     stamp], limit_for(size), ok=None, text=True, errors="replace",
+                    env=dict(os.environ, SOURCE_DATE_EPOCH=str(epoch)))
     warnings = [line for line in made.stderr.splitlines()
                 if re.search(r"WARNING|SORRY|FAILURE|FATAL|ABORT", line)]
     if made.returncode != 0 or warnings:
+        if output_stage.disk_problem(image.parent, made.stderr):
+            raise output_stage.write_failure(made.stderr, image.parent)
         raise Refused("xorriso could not write the image as given: "
                       + ("; ".join(warnings) or made.stderr.strip()[-300:]))
     # What Windows reads is the Joliet tree: it must hold exactly the medium.
-    check = work / "joliet"
-    read = run("xorriso", "-no_rc", "-osirrox", "on", "-read_fs", "norock", "-indev", image,
-               "-extract", "/", check)
-    if read.returncode != 0 or tree(check) != tree(folder):
-        missing = sorted(set(tree(folder)) ^ set(tree(check)))
+    windows, medium = image_trees.listing(image, "windows"), tree(folder)
+    if windows != medium:
+        differing = sorted(path for path in set(windows) | set(medium)
+                           if windows.get(path) != medium.get(path))
         raise Refused("the image's Joliet names (what Windows reads) differ from the medium: "
-                      + (", ".join(missing[:5]) or "sizes differ"))
-    subprocess.run(["chmod", "-R", "u+w", str(check)])
+                      + ", ".join(differing[:5]))
 
 
 def is_ours(output):
@@ -279,23 +310,6 @@ def is_ours(output):
             image.seek(16 * 2048 + 574)
             return image.read(128).decode("ascii", "replace").strip() == APPLICATION_ID
     return False
-
-
-def exchange(new, old):
-    """Swaps two folders in one step where the file system can (renameat2
-    RENAME_EXCHANGE), so that OUTPUT is always a whole medium."""
-    libc = ctypes.CDLL(None, use_errno=True)
-    at_fdcwd, rename_exchange = -100, 2
-    renameat2 = getattr(libc, "renameat2", None)
-    if renameat2 and renameat2(at_fdcwd, os.fsencode(new), at_fdcwd, os.fsencode(old),
-                               rename_exchange) == 0:
-        return
-    # No exchange here: the old one steps aside first; an interruption
-    # leaves both, never neither.
-    aside = new.with_name(new.name + ".old")
-    os.rename(old, aside)
-    os.rename(new, old)
-    os.rename(aside, new)
 
 
 def parse_args(argv):
@@ -330,19 +344,26 @@ def parse_args(argv):
         usage("--nested and --plain exclude each other: the nested layout is marked by the "
               "compressed program")
     args.input = args.input.resolve()
-    args.output = pathlib.Path(os.path.abspath(args.output))
-    if not args.output.parent.is_dir():
-        usage(f"no folder {args.output.parent} for {args.output}")
+    output = pathlib.Path(os.path.abspath(args.output))
+    if not output.parent.is_dir():
+        usage(f"no folder {output.parent} for {output}")
+    # The folder that OUTPUT is written in, as it really is: a link on the
+    # way must not lead into the input.
+    args.output = output.parent.resolve() / output.name
     if args.output == args.input or args.input in args.output.parents \
             or args.output in args.input.parents:
-        usage(f"{args.output} and {args.input} overlap; write the medium elsewhere")
+        usage(f"{output} and {args.input} overlap (as the links on the way lead); write "
+              "the medium elsewhere")
     return args
 
 
 def make(args):
     image = args.output.suffix.lower() == ".iso"
-    if args.output.exists() or args.output.is_symlink():
-        if image != (args.output.is_file() and not args.output.is_symlink()):
+    if args.output.is_symlink():
+        raise Refused(f"{args.output} is a symbolic link; name the medium folder or image "
+                      f"itself ({args.output.resolve()})")
+    if args.output.exists():
+        if image != args.output.is_file():
             raise Refused(f"{args.output} exists and is not a medium "
                           f"{'image' if image else 'folder'}; name a new one")
         if not args.force and not is_ours(args.output):
@@ -355,21 +376,28 @@ def make(args):
     layout = Layout(args.input, args)
     # Everything is made beside OUTPUT and swapped in at the end, so that a
     # refusal or an interruption leaves OUTPUT as it was.
-    stage = pathlib.Path(tempfile.mkdtemp(prefix=".make-medium.", dir=args.output.parent))
     try:
-        (stage / "work").mkdir()
-        medium = stage / "medium"
-        lay_out(layout, args, medium, stage / "work")
+        output_stage.remove_stale_stages(args.output)
+        stage = output_stage.Stage(args.output)
+    except OSError as error:
+        raise output_stage.write_failure(error, args.output.parent) from None
+    try:
+        (stage.path / "work").mkdir()
+        medium = stage.path / "medium"
+        lay_out(layout, args, medium, stage.path / "work")
         settle(medium, epoch)
         if image:
-            make_image(medium, stage / "image.iso", args.label, epoch, stage / "work")
-            os.replace(stage / "image.iso", args.output)
+            make_image(medium, stage.path / "image.iso", args.label, epoch)
+            os.replace(stage.path / "image.iso", args.output)
         elif args.output.exists():
-            exchange(medium, args.output)
+            output_stage.exchange(medium, args.output, stage.path)
         else:
             os.rename(medium, args.output)
+    except (OSError, ToolFailed, output_stage.CouldNotWrite) as error:
+        # Named by the folder asked for, while the stage still fills it.
+        raise output_stage.write_failure(error, args.output.parent) from None
     finally:
-        shutil.rmtree(stage, ignore_errors=True)
+        stage.close()
     return "full" if layout.full else "modules-only"
 
 
@@ -386,6 +414,10 @@ def main(argv):
     except Refused as error:
         print(f"make-medium.sh: refused: {error}", file=sys.stderr)
         return 1
+    except Exception as error:  # its own failure, not the input's
+        cause = " ".join(str(error).split()) or type(error).__name__
+        print(f"make-medium.sh: could not make the medium: {cause}", file=sys.stderr)
+        return 3
     print(f"made {args.output}: a {kind} medium")
     return 0
 

@@ -7,8 +7,12 @@
 # folder, which then gets a file of EXE's name. With --timestamp, a
 # time-stamping service (RFC 3161) countersigns, so that the signature stays
 # valid after the certificate expires. A symbolic link is refused: name the
-# file itself. Exit codes: 0 signed, 1 refused or failed, 2 usage error.
+# file itself. Exit codes: 0 signed, 1 refused, 2 usage error, 3 could not
+# sign (osslsigncode failed or did not end in time, a file could not be
+# written).
 set -euo pipefail
+could_not() { echo "sign.sh: could not sign: $1" >&2; exit 3; }
+trap 'could_not "a step failed (line $LINENO)"' ERR
 
 usage() {
   sed -n '2s/^# /usage: /p' "$0"
@@ -37,15 +41,22 @@ done
 
 # Signed beside the target first: a failed signing leaves the target as it
 # was. (osslsigncode writes only new files.)
-work=$(mktemp -d "$(dirname "$signed")/.signing-XXXXXX")
+work=$(mktemp -d "$(dirname "$signed")/.signing-XXXXXX") ||
+  could_not "no room beside $signed"
 trap 'rm -rf "$work"' EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
-if osslsigncode extract-signature -in "$exe" -out "$work/old" >/dev/null 2>&1; then
-  refuse "$exe is signed already; sign the unsigned build"
-fi
-osslsigncode sign -pkcs12 "$certificate" -readpass "$password" -h sha256 \
+signed_already=0
+timeout 60 osslsigncode extract-signature -in "$exe" -out "$work/old" >/dev/null 2>&1 ||
+  signed_already=$?
+case $signed_already in
+  0) refuse "$exe is signed already; sign the unsigned build" ;;
+  124) could_not "osslsigncode did not end within 60 seconds" ;;
+esac
+# A time-stamping service that does not answer must not hold the signing up.
+said=$(timeout 300 osslsigncode sign -pkcs12 "$certificate" -readpass "$password" -h sha256 \
   -n "Lexivane medium start program" "${timestamp[@]}" \
-  -in "$exe" -out "$work/signed.exe" >/dev/null || refuse "signing failed"
-mv -f "$work/signed.exe" "$signed"
+  -in "$exe" -out "$work/signed.exe" 2>&1 >/dev/null) ||
+  could_not "osslsigncode: $(printf '%s\n' "$said" | grep . | tail -1)"
+mv -f "$work/signed.exe" "$signed" || could_not "$signed cannot be written"
 echo "Signed $signed"

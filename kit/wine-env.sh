@@ -12,7 +12,7 @@ export DISPLAY=$LAUNCH_DISPLAY
 
 # True when an X server answers on DISPLAY.
 launch_display_alive() {
-  xdotool getdisplaygeometry >/dev/null 2>&1
+  timeout 10 xdotool getdisplaygeometry >/dev/null 2>&1
 }
 
 # Starts Xvfb on LAUNCH_DISPLAY unless a server already answers there. A
@@ -43,6 +43,13 @@ launch_ensure_display() {
   return 1
 }
 
+# Runs a command for at most $1 seconds; false only when it did not end in
+# time (Wine's tools answer other exit codes when all went well).
+launch_within() {
+  timeout "$@"
+  [ $? -ne 124 ]
+}
+
 # Creates the prefix once (serialised, so parallel tests wait for it) and
 # keeps a wineserver running so that each program starts in a fraction of a
 # second. Boxes appear at once with unmanaged windows.
@@ -52,9 +59,12 @@ launch_ensure_prefix() {
     flock 9
     if [ ! -f "$WINEPREFIX/.launch-ready" ]; then
       rm -rf "$WINEPREFIX"
-      wineboot -i >/dev/null 2>&1
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-      wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1
+      # A minute or so each under an emulator, far more when stuck.
+      launch_within 900 wineboot -i >/dev/null 2>&1 || return 1
+      launch_within 300 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+        >/dev/null 2>&1 || return 1
+      launch_within 300 wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f \
+        >/dev/null 2>&1 || return 1
       # The title bar's buttons are Marlett glyphs, which Debian's Wine
       # does not find by itself: without it they show as letters.
       cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
@@ -64,20 +74,20 @@ launch_ensure_prefix() {
       # show as a box.
       local font
       for font in "MS UI Gothic" SimSun Gulim; do
-        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" \
-          /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
+        launch_within 300 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+          /v "$font" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1 || return 1
       done
-      wineserver -w
+      launch_within 300 wineserver -w || return 1
       touch "$WINEPREFIX/.launch-ready"
     fi
-  ) 9>"$WINEPREFIX.lock"
+  ) 9>"$WINEPREFIX.lock" || return 1
   # -p300: the server outlives each program, and goes five minutes after the
   # last one.
   setsid wineserver -p300 </dev/null >/dev/null 2>&1 || true
   # The first program of a server starts Wine's helper processes, which keep
   # its standard streams open for as long as they live: let a program with
   # closed streams be that first one, so that no caller waits on a pipe.
-  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  timeout 300 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 # Ends every Wine process of the prefix, and the display if this shell

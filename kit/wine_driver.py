@@ -8,8 +8,11 @@ import pathlib
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
+
+from outside_tool import ToolFailed, run_tool
 
 ROOT = pathlib.Path(__file__).resolve().parents[1]
 RELEASE = pathlib.Path(os.environ.get("LAUNCH_RELEASE_DIR", ROOT / "build" / "release"))
@@ -17,6 +20,13 @@ MEDIA = RELEASE / "media"
 # Runs a program as a debugger does and ends every program that it starts
 # before that program's code runs, recording how it was started.
 OBSERVER = RELEASE / "kit" / "observer" / "observe.exe"
+# Runs a command and records the Unix programs that run meanwhile in a
+# sealed view (the medium check's).
+PROCESS_WATCH = pathlib.Path(__file__).resolve().parent / "process_watch.py"
+# Time limits, in seconds: a Wine start (slow under an emulator) and a
+# call to xdotool or ImageMagick on the display.
+WINE_LIMIT = 120
+DISPLAY_LIMIT = 20
 
 
 def download_sites():
@@ -31,8 +41,17 @@ def download_sites():
     raise RuntimeError("no LAUNCH_DOWNLOAD_SITES in " + str(RELEASE / "CMakeCache.txt"))
 
 
-# What every advice box appends to its text.
-ADVICE_SUFFIX = ". Download latest program from " + download_sites() + " and reinstall."
+def advice_suffix():
+    """What every advice box appends to its text."""
+    return ". Download latest program from " + download_sites() + " and reinstall."
+
+
+def __getattr__(name):
+    # ADVICE_SUFFIX is read from the release build when asked for, never at
+    # import.
+    if name == "ADVICE_SUFFIX":
+        return advice_suffix()
+    raise AttributeError(name)
 
 
 def environment():
@@ -71,9 +90,11 @@ def map_drive(letter, folder):
 
 
 def wine(*args, check=True):
-    return subprocess.run(["wine", *args], env=environment(), check=check,
-                          stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL)
+    """Runs a Windows program to its end; raises ToolFailed when it fails
+    (with check) or does not end in time."""
+    return run_tool(["wine", *args], WINE_LIMIT, ok=(0,) if check else None,
+                    env=environment(), stdout=subprocess.DEVNULL,
+                    stderr=subprocess.DEVNULL)
 
 
 def reg_add(key, name, data, kind="REG_SZ"):
@@ -126,8 +147,8 @@ def install_copy(version, program=None, stamp=None):
 
 def reg_value(key, name):
     """A registry value as `wine reg query` prints it, or None."""
-    out = subprocess.run(["wine", "reg", "query", key, "/v", name], env=environment(),
-                         stdin=subprocess.DEVNULL, capture_output=True, text=True).stdout
+    out = run_tool(["wine", "reg", "query", key, "/v", name], WINE_LIMIT, ok=None,
+                   env=environment(), text=True).stdout
     for line in out.splitlines():
         parts = line.strip().split(None, 2)
         if len(parts) == 3 and parts[0] == name:
@@ -154,14 +175,16 @@ def box_texts(trace):
 
 
 def _visible_windows(env):
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "."],
-                           env=env, capture_output=True, text=True).stdout.split()
-    return found
+    # xdotool answers 1 when it finds no window.
+    return run_tool(["xdotool", "search", "--onlyvisible", "--name", "."], DISPLAY_LIMIT,
+                    ok=(0, 1), env=env, text=True).stdout.split()
 
 
 def _window_name(env, window):
-    return subprocess.run(["xdotool", "getwindowname", window], env=env,
-                          capture_output=True, text=True).stdout.rstrip("\n")
+    """The window's name; empty when it has none or has gone."""
+    named = run_tool(["xdotool", "getwindowname", window], DISPLAY_LIMIT, ok=None,
+                     env=env, text=True)
+    return named.stdout.rstrip("\n") if named.returncode == 0 else ""
 
 
 def _main_application_running():
@@ -202,6 +225,7 @@ class Run:
         self.boxes = boxes
         self.records = records
         self.trace = trace
+        self.unix = []
 
     def __repr__(self):
         return f"Run(exit_code={self.exit_code}, boxes={self.boxes}, records={self.records})"
@@ -245,11 +269,13 @@ def _run_once(program, *args, **kwargs):
 
 
 def _run_in(work, program, *args, cwd=None, timeout=40, extra_env=None, box_shots=None,
-            observe=False):
+            observe=False, watch=False):
     """box_shots: a folder for a picture of every box, cropped to it
     (box-1.png, ...);
     observe: run the program under the observer, whose records then say what
-    it started (nothing that it starts runs)."""
+    it started (no Windows program that it starts runs);
+    watch: in a sealed view only, record the Unix programs that run
+    meanwhile too (Run.unix)."""
     env = dict(environment())
     env["WINEDEBUG"] = "+msgbox"
     record = work / "record.txt"
@@ -258,6 +284,9 @@ def _run_in(work, program, *args, cwd=None, timeout=40, extra_env=None, box_shot
     command = ["wine", program, *args]
     if observe:
         command[1:1] = [unix_to_windows(OBSERVER), unix_to_windows(record)]
+    watched = work / "watched.txt"
+    if watch:
+        command[0:0] = [sys.executable, str(PROCESS_WATCH), str(watched)]
     trace_path = work / "trace.txt"
     with open(trace_path, "w") as trace_file:
         process = subprocess.Popen(command, env=env, cwd=cwd,
@@ -281,13 +310,14 @@ def _run_in(work, program, *args, cwd=None, timeout=40, extra_env=None, box_shot
                     boxes.append((name, _text_of_box(trace_path, len(boxes))))
                     if box_shots:
                         time.sleep(0.3)
-                        shot = pathlib.Path(box_shots) / f"box-{len(boxes)}.png"
-                        subprocess.run(["import", "-window", window, str(shot)],
-                                       env=env, check=False)
+                        _take_picture(env, window,
+                                      pathlib.Path(box_shots) / f"box-{len(boxes)}.png")
                     handled[window] = 0.0
                 if now - handled[window] > 0.5:
-                    subprocess.run(["xdotool", "key", "--window", window, "space"],
-                                   env=env, check=False)
+                    # The box may have gone by itself meanwhile: no answer
+                    # is needed.
+                    run_tool(["xdotool", "key", "--window", window, "space"], DISPLAY_LIMIT,
+                             ok=None, env=env)
                     handled[window] = now
             busy = windows or process.poll() is None or _main_application_running()
             if busy:
@@ -306,4 +336,17 @@ def _run_in(work, program, *args, cwd=None, timeout=40, extra_env=None, box_shot
         raise BoxMismatch(f"{len(texts)} boxes traced but {len(boxes)} seen on the screen: "
                           f"texts {texts}, seen {boxes}")
     records = parse_records(record.read_text(errors="replace")) if record.exists() else []
-    return Run(process.returncode, boxes, records, trace)
+    run = Run(process.returncode, boxes, records, trace)
+    if watch:
+        if not watched.exists():
+            raise ToolFailed(f"the process watch recorded nothing (exit code {process.returncode})")
+        run.unix = parse_records(watched.read_text(errors="replace"))
+    return run
+
+
+def _take_picture(env, window, shot):
+    """A picture of the window, cropped to it; none when the window went
+    before it could be taken."""
+    taken = run_tool(["import", "-window", window, str(shot)], DISPLAY_LIMIT, ok=None, env=env)
+    if taken.returncode != 0:
+        shot.unlink(missing_ok=True)

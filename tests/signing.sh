@@ -29,6 +29,12 @@ if osslsigncode verify -CAfile certificate.pem -in tampered.exe >/dev/null 2>&1;
   echo "a tampered program passed verification" >&2
   exit 1
 fi
+# The medium check takes the signed program for the kit's launcher, the
+# tampered one not.
+python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); from launcher_identity import *
+sys.exit(not is_kit_launcher(sys.argv[2], sys.argv[4], ".")
+         or is_kit_launcher(sys.argv[3], sys.argv[4], "."))' \
+  "$source/kit" signed-release/launch.exe tampered.exe "$release/launch.exe"
 
 for medium in signed-release/media/*/LAUNCH.EXE; do
   cp signed-release/launch.exe "$medium"

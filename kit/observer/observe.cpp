@@ -1,127 +1,134 @@
 // observe.exe RECORD COMMAND_LINE
 //
-// Runs COMMAND_LINE (a medium's start program) as a debugger runs it, and
-// writes to RECORD every program that it starts: image, command line and
-// working directory, read from the new process before any of its code runs.
-// The new process is then ended: the check learns what the start program
-// started without running the publisher's setup on the checking machine.
-// The exit code is the start program's own.
+// Runs COMMAND_LINE (a medium's start program) and writes to RECORD every
+// Windows program that it starts, however it starts it: program, command
+// line and working directory, read from the new process. The new process is
+// then ended: the check learns what the start program started without
+// running the publisher's setup on the checking machine. The exit code is
+// the start program's own.
+//
+// The observer is the start program's debugger, so each program started
+// from it is held before its first instruction, recorded and ended. A
+// program started under a debugger of its own (DEBUG_ONLY_THIS_PROCESS,
+// then let go) is not held by the observer; but every program started from
+// the start program joins its job object (Wine refuses to let one break
+// away), whose completion port reports each new process at once: that one
+// is recorded and ended as soon as its start can be read, which is when its
+// debugger first hears of it, before its own code runs.
 #include <windows.h>
-#include <winternl.h>
 
+#include <set>
 #include <string>
+
+#include "process_start.h"
 
 namespace {
 
-// The start of RTL_USER_PROCESS_PARAMETERS in a 32-bit process: the fields
-// that say how the process was started.
-struct ProcessParameters {
-  ULONG maximum_length;
-  ULONG length;
-  ULONG flags;
-  ULONG debug_flags;
-  ULONG console[5];
-  UNICODE_STRING current_directory;
-  HANDLE current_directory_handle;
-  UNICODE_STRING dll_path;
-  UNICODE_STRING image_path;
-  UNICODE_STRING command_line;
-};
-// Until the new process has started, its strings are offsets from the
-// parameter block rather than addresses.
-constexpr ULONG kParametersNormalized = 1;
-
-using QueryProcess = NTSTATUS(WINAPI *)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG,
-                                        PULONG);
-
-std::wstring ReadText(HANDLE process, ULONG_PTR base,
-                      const ProcessParameters &parameters,
-                      const UNICODE_STRING &text) {
-  ULONG_PTR address = reinterpret_cast<ULONG_PTR>(text.Buffer);
-  if (!(parameters.flags & kParametersNormalized)) address += base;
-  std::wstring out(text.Length / sizeof(wchar_t), L'\0');
-  SIZE_T read = 0;
-  if (!out.empty() &&
-      !ReadProcessMemory(process, reinterpret_cast<void *>(address), &out[0],
-                         text.Length, &read))
-    return L"?";
-  return out;
-}
-
-std::string Utf8(const std::wstring &text) {
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0,
-                                 nullptr, nullptr);
-  std::string out(size > 0 ? size : 1, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], size, nullptr,
-                      nullptr);
-  out.resize(out.size() - 1);
-  // One record line a value: a line break inside a value must not start a
-  // new one.
-  for (char &c : out)
-    if (c == '\r' || c == '\n') c = ' ';
-  return out;
-}
-
+// The record file, written from the debugger's loop and the job's thread.
 class Record {
  public:
   explicit Record(const wchar_t *path)
       : file_(CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                          CREATE_ALWAYS, 0, nullptr)) {}
+                          CREATE_ALWAYS, 0, nullptr)) {
+    InitializeCriticalSection(&lock_);
+  }
   ~Record() { CloseHandle(file_); }
   bool ok() const { return file_ != INVALID_HANDLE_VALUE; }
+
+  // One record a process, whichever way saw it first.
+  void Started(DWORD id, const Start &start) {
+    EnterCriticalSection(&lock_);
+    if (recorded_.insert(id).second)
+      Write("program=" + OneLineUtf8(start.program) +
+            "\ncommand_line=" + OneLineUtf8(start.command_line) +
+            "\ndirectory=" + OneLineUtf8(start.directory) + "\nend");
+    LeaveCriticalSection(&lock_);
+  }
+  bool Has(DWORD id) {
+    EnterCriticalSection(&lock_);
+    bool has = recorded_.count(id) != 0;
+    LeaveCriticalSection(&lock_);
+    return has;
+  }
   void Write(const std::string &line) {
     DWORD written;
     std::string text = line + "\n";
+    EnterCriticalSection(&lock_);
     WriteFile(file_, text.data(), text.size(), &written, nullptr);
+    LeaveCriticalSection(&lock_);
   }
 
  private:
   HANDLE file_;
+  CRITICAL_SECTION lock_;
+  std::set<DWORD> recorded_;
 };
 
-struct Start {
-  std::wstring program, command_line, directory;
+// What the job's thread works with.
+struct JobWatch {
+  HANDLE port;
+  DWORD start_id;
+  Record *record;
+  HANDLE quiet;          // set once every program of the job has ended
+  std::set<DWORD> live;  // the job's running programs, the desktop aside
 };
 
-// How a new process was started, read from its parameter block.
-Start StartOf(HANDLE process) {
-  static auto query = reinterpret_cast<QueryProcess>(GetProcAddress(
-      GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess"));
-  PROCESS_BASIC_INFORMATION basic{};
-  ULONG_PTR base = 0;
-  ProcessParameters parameters{};
-  SIZE_T read = 0;
-  bool known =
-      query &&
-      query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) >=
-          0 &&
-      ReadProcessMemory(process,
-                        reinterpret_cast<char *>(basic.PebBaseAddress) +
-                            offsetof(PEB, ProcessParameters),
-                        &base, sizeof base, &read) &&
-      ReadProcessMemory(process, reinterpret_cast<void *>(base), &parameters,
-                        sizeof parameters, &read);
-  if (!known) return {L"?", L"?", L"?"};
-  return {ReadText(process, base, parameters, parameters.image_path),
-          ReadText(process, base, parameters, parameters.command_line),
-          ReadText(process, base, parameters, parameters.current_directory)};
+bool Running(HANDLE process) {
+  DWORD code = 0;
+  return GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
 }
 
-// Wine starts its desktop process from the first program that shows a
-// window: that one belongs to the system, not to the medium.
-bool IsWineDesktop(const Start &start) {
-  wchar_t system[MAX_PATH];
-  UINT size = GetSystemDirectoryW(system, MAX_PATH);
-  std::wstring explorer = std::wstring(system, size) + L"\\explorer.exe";
-  return lstrcmpiW(start.program.c_str(), explorer.c_str()) == 0 &&
-         start.command_line.find(L" /desktop") != std::wstring::npos;
+// A new program of the job: recorded and ended, unless this observer holds
+// it as its debugger (then the debugger's loop does that). Its start can be
+// read once it has set up its parameter block, which it does before any of
+// its own code runs. A program that is still being created has no running
+// thread, and Wine counts it as ended (signaled) meanwhile: only its exit
+// code tells, and it is not ended before it has started.
+void Catch(JobWatch &watch, DWORD id) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ |
+                                   PROCESS_TERMINATE | SYNCHRONIZE,
+                               FALSE, id);
+  if (!process) return;
+  Start start;
+  bool known = false;
+  for (DWORD since = GetTickCount();
+       !watch.record->Has(id) && Running(process) &&
+       !(known = ReadStart(process, start)) && GetTickCount() - since < 20000;)
+    Sleep(10);
+  if (known && IsWineDesktop(start)) {
+    CloseHandle(process);
+    return;
+  }
+  watch.live.insert(id);
+  if (!watch.record->Has(id)) {
+    if (!known) start = {L"?", L"?", L"?"};
+    watch.record->Started(id, start);
+    TerminateProcess(process, 0);
+  }
+  CloseHandle(process);
 }
 
-void RecordStart(Record &record, const Start &start) {
-  record.Write("program=" + Utf8(start.program));
-  record.Write("command_line=" + Utf8(start.command_line));
-  record.Write("directory=" + Utf8(start.directory));
-  record.Write("end");
+DWORD WINAPI WatchJob(void *context) {
+  JobWatch &watch = *static_cast<JobWatch *>(context);
+  for (;;) {
+    DWORD message;
+    ULONG_PTR key;
+    OVERLAPPED *data;
+    if (!GetQueuedCompletionStatus(watch.port, &message, &key, &data, INFINITE))
+      return 0;
+    DWORD id = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(data));
+    if (message == JOB_OBJECT_MSG_NEW_PROCESS) {
+      if (id == watch.start_id)
+        watch.live.insert(id);
+      else
+        Catch(watch, id);
+    } else if (message == JOB_OBJECT_MSG_EXIT_PROCESS ||
+               message == JOB_OBJECT_MSG_ABNORMAL_EXIT_PROCESS) {
+      // Only a running program starts another: once none runs, none comes.
+      watch.live.erase(id);
+      if (watch.live.empty()) SetEvent(watch.quiet);
+    }
+  }
 }
 
 // The command line after the first N arguments, as the system split it.
@@ -144,29 +151,58 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (!arguments || count < 3) return 100;
   Record record(arguments[1]);
   if (!record.ok()) return 101;
+
+  HANDLE job = CreateJobObjectW(nullptr, nullptr);
+  JobWatch watch{CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1), 0,
+                 &record, CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  JOBOBJECT_ASSOCIATE_COMPLETION_PORT port{nullptr, watch.port};
+  if (!job || !watch.port || !watch.quiet ||
+      !SetInformationJobObject(job, JobObjectAssociateCompletionPortInformation,
+                               &port, sizeof port)) {
+    record.Write("failed=job " + std::to_string(GetLastError()));
+    return 104;
+  }
   std::wstring command = SkipArguments(GetCommandLineW(), 2);
   STARTUPINFOW startup{sizeof startup};
   PROCESS_INFORMATION started{};
   if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE,
-                      DEBUG_PROCESS, nullptr, nullptr, &startup, &started)) {
+                      DEBUG_PROCESS | CREATE_SUSPENDED, nullptr, nullptr,
+                      &startup, &started)) {
     record.Write("failed=" + std::to_string(GetLastError()));
     return 102;
   }
+  // In the job before its first instruction, so is everything it starts.
+  watch.start_id = started.dwProcessId;
+  if (!AssignProcessToJobObject(job, started.hProcess) ||
+      !CreateThread(nullptr, 0, WatchJob, &watch, 0, nullptr)) {
+    record.Write("failed=job " + std::to_string(GetLastError()));
+    TerminateProcess(started.hProcess, 1);
+    return 104;
+  }
+  ResumeThread(started.hThread);
+
+  // Done when no debugged program runs and every program of the job has
+  // ended: a program that is being started is in the job before its
+  // debugger hears of it.
   DWORD exit_code = 0;
-  for (int running = 0;;) {
+  for (int running = 0;
+       running > 0 || WaitForSingleObject(watch.quiet, 0) != WAIT_OBJECT_0;) {
     DEBUG_EVENT event{};
-    if (!WaitForDebugEvent(&event, INFINITE)) return 103;
+    if (!WaitForDebugEvent(&event, 100)) continue;
     DWORD status = DBG_CONTINUE;
     switch (event.dwDebugEventCode) {
       case CREATE_PROCESS_DEBUG_EVENT:
         ++running;
         if (event.dwProcessId != started.dwProcessId) {
-          Start start = StartOf(event.u.CreateProcessInfo.hProcess);
+          Start start;
+          if (!ReadStart(event.u.CreateProcessInfo.hProcess, start))
+            start = {L"?", L"?", L"?"};
+
           if (IsWineDesktop(start)) {
             --running;
             DebugActiveProcessStop(event.dwProcessId);
           } else {
-            RecordStart(record, start);
+            record.Started(event.dwProcessId, start);
             TerminateProcess(event.u.CreateProcessInfo.hProcess, 0);
           }
         }
@@ -184,15 +220,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
           status = DBG_EXCEPTION_NOT_HANDLED;
         break;
       case EXIT_PROCESS_DEBUG_EVENT:
-        if (event.dwProcessId == started.dwProcessId) {
+        if (event.dwProcessId == started.dwProcessId)
           exit_code = event.u.ExitProcess.dwExitCode;
-          record.Write("exit_code=" + std::to_string(exit_code));
-        }
         --running;
         break;
     }
     ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
-    if (running <= 0 && event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT)
-      return static_cast<int>(exit_code);
   }
+  record.Write("exit_code=" + std::to_string(exit_code));
+  return static_cast<int>(exit_code);
 }

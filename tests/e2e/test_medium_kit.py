@@ -1,22 +1,35 @@
 """The publisher's medium kit, with a publisher's own setup program that
-cooperates with nothing: make-medium.sh carries the input exactly or refuses
-and writes nothing; check-medium.sh judges a medium by what its LAUNCH.EXE
-starts, runs nothing of the medium outside its sealed machine, and names what
-is wrong with a broken one."""
+cooperates with nothing and a start program that hides what it does:
+make-medium.sh carries the input exactly or refuses and writes nothing, and
+says why; check-medium.sh judges a medium by what its LAUNCH.EXE starts,
+knows every program that runs, lets nothing of the medium out of its sealed
+machine but the report, and names what is wrong with a broken one."""
 
 import os
 import pathlib
 import shutil
 import subprocess
 import tempfile
+import time
 import unittest
 
 from launch_case import wd
 
 FOREIGN_SETUP = pathlib.Path(os.environ["FOREIGN_SETUP"])
+HOSTILE_LAUNCHER = pathlib.Path(os.environ["HOSTILE_LAUNCHER"])
 TEMP_SETUP = 'Temp\\LXV.EXE "D:\\"'
 # What the foreign setup program leaves wherever it can write.
 TRACE = "foreign-setup-was-here.txt"
+# What the hostile start program has Wine run: links to this machine's files
+# in the check's report folder, and a file on drive C:.
+HOSTILE_SCRIPT = """for work in /tmp/check-medium-*/; do
+  mkdir -p "$work/report"
+  ln -s {secret} "$work/report/leak.txt"
+  ln -s / "$work/report/host-root"
+  echo escaped > "$work/prefix/drive_c/escaped-unix.txt"
+done
+sleep 1
+"""
 
 
 def kit(tool, *args, **env):
@@ -55,7 +68,7 @@ class MediumKit(unittest.TestCase):
         self.assertEqual(leaks, [])
         return checked
 
-    def test_each_refusal_names_the_file_and_writes_nothing(self):
+    def test_each_refusal_names_its_cause_and_writes_nothing(self):
         def files(*names, make=lambda path: path.write_text("x")):
             def change(folder):
                 for name in names:
@@ -63,33 +76,59 @@ class MediumKit(unittest.TestCase):
                     make(folder / name)
             return change
 
-        for change, message in (
-                (lambda folder: (folder / "Shared.604").unlink(), "Shared.604 is missing"),
-                (files("a?b.604"), "a?b.604: the name holds a character that Windows does not"),
-                (files("x" * 61 + ".604"), "an image keeps 64"),
-                (files("d" * 60 + "/" + "e" * 59 + ".604"), "an image keeps 120"),
-                (files("Aux.604"), "Windows reserves the name AUX"),
-                (files("ALPHA.604"), "differs from it only in case"),
-                (files("\u00c9.604", "\u00e9.604"), "differs from it only in case"),
-                (files("LXV.EX_"), "the kit adds Lxv.Ex_"),
-                (files("end.604."), "end.604.: Windows drops a trailing dot"),
-                (files("\U0001F600.604"), "a Joliet name cannot carry"),
+        # Where the medium goes: a folder that must stay empty, or one reached
+        # through a link into the input, or a small disk mounted for the run
+        # (a full one, a read-only one), or no mscompress to be found.
+        out = self.work / "out"
+        into_input = self.work / "into-input"
+        into_input.symlink_to(self.work / "input")
+        no_tools = self.work / "bin"  # what the shell needs, none of the tools
+        no_tools.mkdir()
+        for name in ("bash", "dirname"):
+            (no_tools / name).symlink_to(shutil.which(name))
+        for change, message, code, where in (
+                (lambda folder: (folder / "Shared.604").unlink(), "Shared.604 is missing", 1, out),
+                (files("a?b.604"), "a?b.604: the name holds a character that Windows does not",
+                 1, out),
+                (files("x" * 61 + ".604"), "an image keeps 64", 1, out),
+                (files("d" * 60 + "/" + "e" * 59 + ".604"), "an image keeps 120", 1, out),
+                (files("Aux.604"), "Windows reserves the name AUX", 1, out),
+                (files("ALPHA.604"), "differs from it only in case", 1, out),
+                (files("\u00c9.604", "\u00e9.604"), "differs from it only in case", 1, out),
+                (files("LXV.EX_"), "the kit adds Lxv.Ex_", 1, out),
+                (files("end.604."), "end.604.: Windows drops a trailing dot", 1, out),
+                (files("\U0001F600.604"), "a Joliet name cannot carry", 1, out),
                 (files("link.604", make=lambda p: p.symlink_to("/etc/hostname")),
-                 "a symbolic link"),
-                (files("pipe.604", make=os.mkfifo), "not a file or folder"),
-                (files("autorun.inf"), "writes autorun.inf itself"),
-                # mscompress turns an empty file into one that expands to a byte.
+                 "a symbolic link", 1, out),
+                (files("pipe.604", make=os.mkfifo), "not a file or folder", 1, out),
+                (files("autorun.inf"), "writes autorun.inf itself", 1, out),
                 (files("Pyrn.DLL", make=lambda p: p.write_bytes(b"")),
-                 "Pyrn.DLL: its compressed copy does not expand")):
+                 "Pyrn.DLL: an empty file, which a compressed file cannot hold", 1, out),
+                (files(), "overlap (as the links on the way lead)", 2, into_input),
+                (files(), "no space left on the disk of", 3, "size=300k"),
+                (files(), "is on a read-only file system", 3, "ro"),
+                (files(), "mscompress is not installed", 3, "no-tools")):
             with self.subTest(message=message):
-                out = self.work / "out"
                 shutil.rmtree(out, ignore_errors=True)
                 out.mkdir()
                 change(self.publisher_files())
-                made = kit("make-medium.sh", self.work / "input", out / "medium.iso")
-                self.assertEqual(made.returncode, 1, made)
+                if where in ("size=300k", "ro"):
+                    made = subprocess.run(
+                        ["unshare", "-m", "sh", "-c", 'mount -t tmpfs -o "$1" tmpfs "$2" && '
+                         '"$3" "$4" "$2/medium.iso"; status=$?; ls -A "$2" >&2; exit $status',
+                         "sh", where, out, wd.ROOT / "kit" / "make-medium.sh",
+                         self.work / "input"], capture_output=True, text=True)
+                else:
+                    env = {"PATH": str(no_tools)} if where == "no-tools" else {}
+                    made = kit("make-medium.sh", self.work / "input",
+                               (out if where == "no-tools" else where) / "medium.iso", **env)
+                self.assertEqual(made.returncode, code, made)
                 self.assertIn(message, made.stderr)
+                if code != 2:  # a usage error shows the usage too
+                    self.assertEqual(len(made.stderr.strip().splitlines()), 1, made.stderr)
                 self.assertEqual(list(out.iterdir()), [])
+                self.assertEqual([p for p in (self.work / "input").iterdir()
+                                  if p.suffix == ".iso" or p.name.startswith(".")], [])
 
     def test_a_folder_that_the_kit_did_not_make_is_kept(self):
         stick = self.work / "stick"
@@ -107,14 +146,33 @@ class MediumKit(unittest.TestCase):
         self.assertTrue((medium / "Lxv.Ex_").is_file())
         self.assertEqual([p.name for p in self.work.glob(".make-medium*")], [])
 
+    def test_an_image_killed_midway_leaves_nothing_for_the_next_run(self):
+        files = self.publisher_files()
+        with open(files / "video.604", "wb") as video:
+            video.write(os.urandom(64 << 20))
+        images = [self.work / "a.iso", self.work / "b.iso"]
+        killed = subprocess.Popen([wd.ROOT / "kit" / "make-medium.sh", files, images[0]])
+        children = pathlib.Path(f"/proc/{killed.pid}/task/{killed.pid}/children")
+        while killed.poll() is None and not any(
+                pathlib.Path(f"/proc/{child}/comm").read_text().strip() == "xorriso"
+                for child in children.read_text().split()):
+            time.sleep(0.05)
+        killed.kill()
+        killed.wait()
+        for image in images:
+            self.assertEqual(kit("make-medium.sh", files, image).returncode, 0)
+        self.assertEqual(images[0].read_bytes(), images[1].read_bytes())
+        self.assertEqual([p.name for p in self.work.glob(".make-medium*")], [])
+
     def test_every_tool_answers_help_and_refuses_bad_usage(self):
         for tool in ("make-medium.sh", "check-medium.sh", "sign.sh"):
             with self.subTest(tool=tool):
                 helped = kit(tool, "--help")
                 self.assertEqual(helped.returncode, 0, helped)
                 self.assertIn("usage:", helped.stdout)
-        bad = kit("check-medium.sh", "--version", '9"\r\n[HKEY', wd.MEDIA / "compressed")
-        self.assertEqual(bad.returncode, 2, bad)
+        for option, value in (("--version", '9"\r\n[HKEY'), ("--windows", "95,96")):
+            bad = kit("check-medium.sh", option, value, wd.MEDIA / "compressed")
+            self.assertEqual(bad.returncode, 2, bad)
 
     def test_image_of_a_foreign_setup_round_trip(self):
         images = [self.work / "a.iso", self.work / "b.iso"]
@@ -134,21 +192,76 @@ class MediumKit(unittest.TestCase):
     def test_a_start_program_that_never_ends_is_cut_off_sealed(self):
         medium = self.work / "medium"
         kit("make-medium.sh", "--launcher", FOREIGN_SETUP, self.publisher_files(), medium)
-        checked = self.check(medium)
+        checked = self.check(medium, "--any-launcher")
         self.assertEqual(checked.returncode, 3, checked.stdout + checked.stderr)
         self.assertIn("the check could not run", checked.stderr)
         self.assertEqual(list(pathlib.Path("/tmp").glob("check-medium-*")), [])
 
-    def test_broken_medium_is_refused_with_its_causes(self):
+    def test_a_hostile_start_program_is_seen_whole_and_lets_nothing_out(self):
+        secret = self.work / "secret.txt"
+        secret.write_text("the publisher's signing key")
+        files = self.publisher_files()
+        (files / "hostile.sh").write_text(HOSTILE_SCRIPT.format(secret=secret))
         medium = self.work / "medium"
-        kit("make-medium.sh", self.publisher_files("[x](y)&z.604"), medium)
-        (medium / "Shared.604").unlink()
-        os.truncate(medium / "Lxv.Ex_", 5000)
+        kit("make-medium.sh", "--plain", "--launcher", HOSTILE_LAUNCHER, files, medium)
+        refused = self.check(medium)
+        self.assertEqual(refused.returncode, 1, refused.stdout + refused.stderr)
+        self.assertIn("not ready: LAUNCH.EXE is not the launcher this kit ships", refused.stdout)
+        self.assertEqual(machine_rows(refused.stdout), [])
+
+        report = self.work / "report"
+        checked = self.check(medium, report, "--any-launcher")
+        self.assertEqual(checked.returncode, 1, checked.stdout + checked.stderr)
+        self.assertEqual([p.name for p in report.iterdir()], ["report.md"])
+        text = (report / "report.md").read_text()
+        self.assertNotIn("signing key", text)
+        for stray in ("host-root", "leak.txt"):
+            self.assertIn(f"report folder: {stray} is not part of the report", text)
+        rows = machine_rows(checked.stdout)
+        self.assertEqual(len(rows), 5)
+        for row in rows:
+            self.assertIn('"D:\\LAUNCH.EXE" child in D:\\', row[2])
+            self.assertIn("/bin/sh hostile.sh in", row[2])
+            self.assertIn(f"machine {row[0]}: C:\\escaped-unix.txt was written, which the "
+                          "launcher does not write", checked.stdout)
+        # Autorun meets a newer installed copy: the kit's launcher does nothing.
+        self.assertRegex(checked.stdout, r"machine 2 installed 9\.1, newer program, Windows "
+                         r"10: LAUNCH\.EXE starts .*LXV\.EXE.*; the kit's launcher starts nothing")
+
+    def test_modules_named_outside_the_code_page_are_handed_over_on_each_windows(self):
+        folder = self.work / "modules"
+        folder.mkdir()
+        for name in ("alpha.604", "\u6a21\u5757.604"):
+            (folder / name).write_text(name)
+        medium = self.work / "modules.iso"
+        kit("make-medium.sh", folder, medium)
+        checked = self.check(medium, "--windows", "95,10")
+        self.assertEqual(checked.returncode, 0, checked.stdout + checked.stderr)
+        rows = machine_rows(checked.stdout)
+        self.assertEqual([row[0].rpartition(", ")[2] for row in rows],
+                         ["Windows 95"] * 5 + ["Windows 10"] * 5)
+        for row in rows[1:3] + rows[6:8]:
+            self.assertRegex(row[3], r"list: D:\\alpha\.604 / D:\\[^?\\]{1,8}\.604$")
+
+    def test_broken_medium_is_refused_with_its_causes(self):
+        folder = self.work / "medium"
+        kit("make-medium.sh", self.publisher_files("[x](y)&z.604", "beta.604"), folder)
+        os.truncate(folder / "Lxv.Ex_", 5000)
+        # An image whose Joliet names (what Windows reads) lack a probe file
+        # and hold a module that its Unix names lack.
+        medium = self.work / "broken.iso"
+        subprocess.run(["xorriso", "-no_rc", "-outdev", medium, "-joliet", "on", "-rockridge",
+                        "on", "-map", folder, "/", "-hide", "joliet", "/Shared.604", "--",
+                        "-hide", "iso_rr", "/beta.604", "--"], check=True, capture_output=True,
+                       timeout=60)
         report = self.work / "report"
         checked = self.check(medium, report)
         self.assertEqual(checked.returncode, 1, checked.stdout + checked.stderr)
-        self.assertIn("probe file Shared.604 is missing", checked.stdout)
-        self.assertIn("Lxv.Ex_ does not expand: expands to", checked.stdout)
+        for problem in ("probe file Shared.604 is missing",
+                        "Lxv.Ex_ does not expand: expands to",
+                        "Shared.604 is a file of the image, but Windows does not see it",
+                        "Windows sees beta.604, which the image's Unix names lack"):
+            self.assertIn(problem, checked.stdout)
         text = (report / "report.md").read_text()
         # The installed copies get the modules, names as they read.
         self.assertIn("D:\\\\\\[x\\]\\(y\\)&amp;z\\.604", text)

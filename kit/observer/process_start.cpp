@@ -1,0 +1,93 @@
+#include "process_start.h"
+
+#include <winternl.h>
+
+#include <cstddef>
+
+namespace {
+
+// The start of RTL_USER_PROCESS_PARAMETERS in a 32-bit process: the fields
+// that say how the process was started.
+struct ProcessParameters {
+  ULONG maximum_length;
+  ULONG length;
+  ULONG flags;
+  ULONG debug_flags;
+  ULONG console[5];
+  UNICODE_STRING current_directory;
+  HANDLE current_directory_handle;
+  UNICODE_STRING dll_path;
+  UNICODE_STRING image_path;
+  UNICODE_STRING command_line;
+};
+// Until the new process has started, its strings are offsets from the
+// parameter block rather than addresses.
+constexpr ULONG kParametersNormalized = 1;
+
+using QueryProcess = NTSTATUS(WINAPI *)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG,
+                                        PULONG);
+
+bool ReadText(HANDLE process, ULONG_PTR base,
+              const ProcessParameters &parameters, const UNICODE_STRING &text,
+              std::wstring &out) {
+  ULONG_PTR address = reinterpret_cast<ULONG_PTR>(text.Buffer);
+  if (!(parameters.flags & kParametersNormalized)) address += base;
+  out.assign(text.Length / sizeof(wchar_t), L'\0');
+  SIZE_T read = 0;
+  return out.empty() ||
+         ReadProcessMemory(process, reinterpret_cast<void *>(address), &out[0],
+                           text.Length, &read);
+}
+
+}  // namespace
+
+// Looked up before any thread starts (the program's statics are not
+// guarded for threads).
+const QueryProcess query = reinterpret_cast<QueryProcess>(GetProcAddress(
+    GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess"));
+
+bool ReadStart(HANDLE process, Start &start) {
+  PROCESS_BASIC_INFORMATION basic{};
+  ULONG_PTR base = 0;
+  ProcessParameters parameters{};
+  SIZE_T read = 0;
+  return query &&
+         query(process, ProcessBasicInformation, &basic, sizeof basic,
+               nullptr) >= 0 &&
+         basic.PebBaseAddress &&
+         ReadProcessMemory(process,
+                           reinterpret_cast<char *>(basic.PebBaseAddress) +
+                               offsetof(PEB, ProcessParameters),
+                           &base, sizeof base, &read) &&
+         base &&
+         ReadProcessMemory(process, reinterpret_cast<void *>(base), &parameters,
+                           sizeof parameters, &read) &&
+         ReadText(process, base, parameters, parameters.image_path,
+                  start.program) &&
+         ReadText(process, base, parameters, parameters.command_line,
+                  start.command_line) &&
+         ReadText(process, base, parameters, parameters.current_directory,
+                  start.directory) &&
+         // A parameter block that is still being filled in has no program.
+         !start.program.empty();
+}
+
+bool IsWineDesktop(const Start &start) {
+  wchar_t system[MAX_PATH];
+  UINT size = GetSystemDirectoryW(system, MAX_PATH);
+  std::wstring explorer = std::wstring(system, size) + L"\\explorer.exe";
+  return lstrcmpiW(start.program.c_str(), explorer.c_str()) == 0 &&
+         start.command_line.find(L" /desktop") != std::wstring::npos;
+}
+
+std::string OneLineUtf8(const std::wstring &text) {
+  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0,
+                                 nullptr, nullptr);
+  std::string out(size > 0 ? size : 1, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], size, nullptr,
+                      nullptr);
+  out.resize(out.size() - 1);
+  for (char &c : out)
+    if (c == '\r' || c == '\n') c = ' ';
+  return out;
+}

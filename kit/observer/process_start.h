@@ -1,0 +1,24 @@
+// How a Windows process was started (its program, command line and working
+// directory), read from its own parameter block.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+struct Start {
+  std::wstring program, command_line, directory;
+};
+
+// Answers false while the process has not yet set up its parameter block
+// (it has just been created, or is filling it in), or when it cannot be
+// read.
+bool ReadStart(HANDLE process, Start &start);
+
+// Wine starts its desktop process from the first program that shows a
+// window: that one belongs to the system, not to the medium.
+bool IsWineDesktop(const Start &start);
+
+// The text in UTF-8 on one line: a line break inside a value must not start
+// a new record line.
+std::string OneLineUtf8(const std::wstring &text);
