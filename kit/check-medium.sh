@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# check-medium.sh [--version V] [--windows LIST] [--any-launcher] MEDIUM [REPORT_DIR]
+# check-medium.sh [--version V] [--windows LIST] [--languages LIST] [--any-launcher]
+#                 MEDIUM [REPORT_DIR]
 #
 # Checks a medium folder or .iso image before it is pressed: lints its files
 # as Windows will see them and makes sure that its LAUNCH.EXE is this kit's

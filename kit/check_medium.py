@@ -1,4 +1,5 @@
-"""check_medium.py [--version V] [--windows LIST] [--any-launcher] MEDIUM [REPORT_DIR]
+"""check_medium.py [--version V] [--windows LIST] [--languages LIST] [--any-launcher]
+                 MEDIUM [REPORT_DIR]
 
 Checks a Lexivane medium (a folder, or an .iso image read by its Joliet
 names, as Windows reads it) before it is pressed: first its files
@@ -48,25 +49,29 @@ def run_machines(medium, command, args, work, foreign):
     rows = []
     for windows in args.windows:
         machines.report_windows(start, windows)
-        for number, description, installed in machines.machines(args.version,
-                                                                 medium.reference_time()):
-            row = {"number": number, "windows": windows,
-                   "name": f"{number} {description}, Windows {windows}"}
-            try:
-                row["shots"] = work / f"machine-{number}-{windows}"
-                row["shots"].mkdir()
-                wd.map_drive("d", medium.root)
-                row["run"], row["written"] = machines.run_start_program(
-                    installed, command, row["shots"])
-                if reference:
-                    wd.map_drive("d", reference)
-                    shots = work / f"reference-{number}-{windows}"
-                    shots.mkdir()
-                    run, written = machines.run_start_program(installed, command, shots)
-                    row["reference"] = {"run": run, "written": written}
-            except (TimeoutError, wd.BoxMismatch) as error:
-                raise CheckFailed(f"machine {row['name']}: {error}") from error
-            rows.append(row)
+        for language in [None] + args.languages:
+            for number, description, installed in machines.machines(args.version,
+                                                                     medium.reference_time()):
+                row = {"number": number, "windows": windows, "language": language,
+                       "name": f"{number} {description}, Windows {windows}"
+                               + (f", in {language}" if language else "")}
+                try:
+                    place = f"{number}-{windows}" + (f"-{language.lower()}" if language else "")
+                    row["shots"] = work / f"machine-{place}"
+                    row["shots"].mkdir()
+                    wd.map_drive("d", medium.root)
+                    row["run"], row["written"] = machines.run_start_program(
+                        installed, command, row["shots"], language)
+                    if reference:
+                        wd.map_drive("d", reference)
+                        shots = work / f"reference-{place}"
+                        shots.mkdir()
+                        run, written = machines.run_start_program(installed, command, shots,
+                                                                  language)
+                        row["reference"] = {"run": run, "written": written}
+                except (TimeoutError, wd.BoxMismatch) as error:
+                    raise CheckFailed(f"machine {row['name']}: {error}") from error
+                rows.append(row)
     return rows
 
 
@@ -124,6 +129,15 @@ def windows_versions(text):
     return names
 
 
+def languages(text):
+    names = text.split(",")
+    unknown = [name for name in names if name not in machines.LANGUAGES]
+    if unknown or len(set(names)) != len(names):
+        raise argparse.ArgumentTypeError(
+            f"'{text}': give languages once each, from " + ", ".join(machines.LANGUAGES))
+    return names
+
+
 def parse_args(argv):
     parser = argparse.ArgumentParser(prog="check-medium.sh", description=__doc__.split("\n\n")[1],
                                      formatter_class=argparse.RawDescriptionHelpFormatter,
@@ -133,6 +147,9 @@ def parse_args(argv):
     parser.add_argument("--windows", default=["10"], type=windows_versions, metavar="LIST",
                         help="the Windows versions that the machines report, for example "
                              "95,nt4,xp,10 (default 10)")
+    parser.add_argument("--languages", default=[], type=languages, metavar="LIST",
+                        help="also run every machine in these languages of Windows, for "
+                             "example de,ja (a picture of each box in the report)")
     parser.add_argument("--any-launcher", action="store_true",
                         help="run a start program that is not this kit's launcher all the "
                              "same, and judge it by the kit's launcher on each machine")
@@ -159,6 +176,8 @@ def paths(argv):
     print(args.medium.resolve())
     print(args.report_dir.resolve() if args.report_dir else "")
     print(f"--version\n{args.version}\n--windows\n{','.join(args.windows)}")
+    if args.languages:
+        print(f"--languages\n{','.join(args.languages)}")
     if args.any_launcher:
         print("--any-launcher")
     return 0

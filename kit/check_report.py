@@ -19,7 +19,9 @@ def markdown(text):
 
 def picture_name(row, shot):
     """A box's picture in the report folder (see report_copy_out.py)."""
-    return f"machine-{row['number']}-{row['windows']}-{shot.name}"
+    language = row.get("language")
+    return (f"machine-{row['number']}-{row['windows']}"
+            + (f"-{language.lower()}" if language else "") + f"-{shot.name}")
 
 
 def cell(items):

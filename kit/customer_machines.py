@@ -17,6 +17,11 @@ WINDOWS = {"95": "win95", "98": "win98", "me": "winme", "nt4": "nt40", "2000": "
            "xp": "winxp", "vista": "vista", "7": "win7", "8": "win8", "8.1": "win81",
            "10": "win10"}
 APP_DEFAULTS = "HKCU\\Software\\Wine\\AppDefaults\\"
+# The languages that --languages takes (the launcher's, besides English), and
+# the locale that makes Wine's Windows speak each.
+LANGUAGES = {"de": "de_DE", "fr": "fr_FR", "es": "es_ES", "it": "it_IT", "nl": "nl_NL",
+             "pt-BR": "pt_BR", "pl": "pl_PL", "cs": "cs_CZ", "ru": "ru_RU", "ja": "ja_JP",
+             "zh-CN": "zh_CN", "ko": "ko_KR"}
 
 
 def machines(version, reference_time):
@@ -57,14 +62,16 @@ def drive_c_files():
     return files
 
 
-def run_start_program(installed, command, shots):
-    """Runs the start program on a machine made afresh: what it showed and
-    started (wd.Run) and what it wrote on drive C: (Windows path -> bytes).
-    Every Windows program that it starts is ended unrun; the Unix programs
-    that run meanwhile are recorded."""
+def run_start_program(installed, command, shots, language=None):
+    """Runs the start program on a machine made afresh, whose Windows speaks
+    language (English without one): what it showed and started (wd.Run) and
+    what it wrote on drive C: (Windows path -> bytes). Every Windows program
+    that it starts is ended unrun; the Unix programs that run meanwhile are
+    recorded."""
     prepare(installed)
     before = drive_c_files()
-    run = wd.run(*command, box_shots=shots, observe=True, watch=True)
+    run = wd.run(*command, box_shots=shots, observe=True, watch=True,
+                 extra_env={"LC_ALL": f"{LANGUAGES[language]}.UTF-8"} if language else None)
     written = {path: entry[2].read_bytes() for path, entry in drive_c_files().items()
                if before.get(path, (None,))[:2] != entry[:2]}
     return run, written

@@ -20,7 +20,7 @@ import sys
 import zlib
 
 REPORT = "report.md"
-PICTURE = re.compile(r"machine-[1-5]-[0-9a-z.]{1,5}-box-[0-9]{1,3}\.png")
+PICTURE = re.compile(r"machine-[1-5]-[0-9a-z.]{1,5}(-[a-z]{2}(-[a-z]{2})?)?-box-[0-9]{1,3}\.png")
 REPORT_LIMIT = 16 << 20
 PICTURE_LIMIT = 4 << 20
 PICTURES_AT_MOST = 500

@@ -13,13 +13,12 @@ import unittest
 from launch_case import LaunchCase, wd
 
 sys.path.insert(0, str(wd.ROOT / "cmake"))
+import customer_machines  # noqa: E402
 import text_tables  # noqa: E402
 
 TEXTS = wd.ROOT / "resources" / "texts"
 # The locale that makes Wine's Windows speak each language.
-LOCALES = {"de": "de_DE", "fr": "fr_FR", "es": "es_ES", "it": "it_IT", "nl": "nl_NL",
-           "pt-BR": "pt_BR", "pl": "pl_PL", "cs": "cs_CZ", "ru": "ru_RU", "ja": "ja_JP",
-           "zh-CN": "zh_CN", "ko": "ko_KR"}
+LOCALES = customer_machines.LANGUAGES
 PICTURES = wd.ROOT / "build" / "test-pictures"
 
 

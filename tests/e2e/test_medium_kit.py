@@ -255,8 +255,12 @@ class MediumKit(unittest.TestCase):
                         "-hide", "iso_rr", "/beta.604", "--"], check=True, capture_output=True,
                        timeout=60)
         report = self.work / "report"
-        checked = self.check(medium, report)
+        checked = self.check(medium, report, "--languages", "de")
         self.assertEqual(checked.returncode, 1, checked.stdout + checked.stderr)
+        # The machines again as a German customer's: the boxes in German.
+        self.assertIn("[Startprüfung] Installationsdateien des Programms fehlen (2)",
+                      checked.stdout)
+        self.assertTrue((report / "machine-1-10-de-box-1.png").exists())
         for problem in ("probe file Shared.604 is missing",
                         "Lxv.Ex_ does not expand: expands to",
                         "Shared.604 is a file of the image, but Windows does not see it",
