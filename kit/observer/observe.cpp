@@ -81,20 +81,29 @@ bool Running(HANDLE process) {
 // A new program of the job: recorded and ended, unless this observer holds
 // it as its debugger (then the debugger's loop does that). Its start can be
 // read once it has set up its parameter block, which it does before any of
-// its own code runs. A program that is still being created has no running
-// thread, and Wine counts it as ended (signaled) meanwhile: only its exit
-// code tells, and it is not ended before it has started.
+// its own code runs; while it runs, its loader rebuilds the block and sets
+// the directory in it, so a start counts once two reads in a row agree. A
+// program that is still being created has no running thread, and Wine
+// counts it as ended (signaled) meanwhile: only its exit code tells, and it
+// is not ended before it has started.
 void Catch(JobWatch &watch, DWORD id) {
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ |
                                    PROCESS_TERMINATE | SYNCHRONIZE,
                                FALSE, id);
   if (!process) return;
-  Start start;
-  bool known = false;
+  Start start, read;
+  bool known = false, was_read = false;
   for (DWORD since = GetTickCount();
        !watch.record->Has(id) && Running(process) &&
-       !(known = ReadStart(process, start)) && GetTickCount() - since < 20000;)
-    Sleep(10);
+       GetTickCount() - since < 20000;
+       Sleep(10)) {
+    bool now_read = ReadStart(process, read);
+    if ((known = now_read && was_read && read == start)) break;
+    was_read = now_read;
+    start = read;
+  }
+  // One that ended before a second read is known by its one read.
+  known = known || was_read;
   if (known && IsWineDesktop(start)) {
     CloseHandle(process);
     return;

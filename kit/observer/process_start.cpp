@@ -34,9 +34,11 @@ bool ReadText(HANDLE process, ULONG_PTR base,
   if (!(parameters.flags & kParametersNormalized)) address += base;
   out.assign(text.Length / sizeof(wchar_t), L'\0');
   SIZE_T read = 0;
+  // A text that is still being copied in holds zeros.
   return out.empty() ||
-         ReadProcessMemory(process, reinterpret_cast<void *>(address), &out[0],
-                           text.Length, &read);
+         (ReadProcessMemory(process, reinterpret_cast<void *>(address), &out[0],
+                            text.Length, &read) &&
+          out.find(L'\0') == std::wstring::npos);
 }
 
 }  // namespace
@@ -68,8 +70,10 @@ bool ReadStart(HANDLE process, Start &start) {
                   start.command_line) &&
          ReadText(process, base, parameters, parameters.current_directory,
                   start.directory) &&
-         // A parameter block that is still being filled in has no program.
-         !start.program.empty();
+         // A parameter block that is still being filled in lacks some of
+         // them; a started program always has all three.
+         !start.program.empty() && !start.command_line.empty() &&
+         !start.directory.empty();
 }
 
 bool IsWineDesktop(const Start &start) {

@@ -8,6 +8,10 @@
 
 struct Start {
   std::wstring program, command_line, directory;
+  bool operator==(const Start &other) const {
+    return program == other.program && command_line == other.command_line &&
+           directory == other.directory;
+  }
 };
 
 // Answers false while the process has not yet set up its parameter block
