@@ -15,11 +15,18 @@ from launch_case import TEMP, LaunchCase, wd
 from test_installed_copy import YEAR_2005, YEAR_2010
 
 
-def run_at_once(starts, timeout=600):
+def run_at_once(starts, timeout=600, one_acts=False):
     """Starts every (install folder, command) together, presses every box
-    until all have ended, and answers (exit code, box texts, records) each."""
+    until all have ended, and answers (exit code, box texts, records) each.
+    one_acts: the temporary directory is held until all launchers but one
+    have ended (or for 40 s), so that the one at work meets them all."""
     work = pathlib.Path(tempfile.mkdtemp(prefix="launch-at-once-"))
-    env, processes = wd.environment(), []
+    env, processes, holder = wd.environment(), [], None
+    if one_acts:
+        holder = subprocess.Popen(["wine", os.environ["HOLD_LOCK"], TEMP + "\\"], env=env,
+                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        assert holder.stdout.readline().strip() == "held"
+        release = time.monotonic() + 40
     for i, (install, *command) in enumerate(starts):
         own = {"WINEDEBUG": "+msgbox", "LXV_STANDIN_INSTALL_DIR": install,
                "LXV_STANDIN_RECORD": wd.unix_to_windows(work / f"{i}.txt")}
@@ -27,6 +34,10 @@ def run_at_once(starts, timeout=600):
                                           stdout=subprocess.DEVNULL, stderr=open(work / f"{i}.trace", "w")))
     deadline, quiet = time.monotonic() + timeout, 0
     while quiet < 5 and time.monotonic() < deadline:
+        if holder and (sum(p.poll() is None for p in processes) <= 1 or time.monotonic() > release):
+            holder.stdin.close()
+            holder.wait(timeout=60)
+            holder = None
         windows = wd._visible_windows(env)
         for window in windows:
             subprocess.run(["xdotool", "key", "--window", window, "space"], env=env, stderr=subprocess.DEVNULL)
@@ -48,6 +59,8 @@ def with_temp(temp, command):
 
 
 class AtOnce(LaunchCase):
+    ROUNDS = 3
+
     def slow_to_expand(self, medium):
         """Gives medium a compressed library of 16 MiB, whose expansion takes
         long enough for launchers started with it to meet its launcher at
@@ -72,7 +85,7 @@ class AtOnce(LaunchCase):
             self.slow_to_expand(medium)
         self.second_letter("e", medium_e)
         self.second_letter("s", self.temp)
-        for round in range(3):
+        for round in range(self.ROUNDS):
             wd.forget_installed_copy()
             d, e = self.work / f"d{round}", self.work / f"e{round}"
             install = {folder: wd.unix_to_windows(folder) + "\\" for folder in (d, e)}
@@ -91,13 +104,12 @@ class AtOnce(LaunchCase):
 
     def test_one_medium_under_several_names_starts_one_setup(self):
         folder = self.medium("compressed")
-        self.slow_to_expand(folder)
         self.second_letter("g", folder)
-        for round in range(3):
+        for round in range(self.ROUNDS):
             wd.forget_installed_copy()
             install = wd.unix_to_windows(self.work / f"i{round}") + "\\"
             runs = run_at_once([(install, "D:\\LAUNCH.EXE", "autorun"), (install, "d:\\launch.exe"),
-                                (install, "G:\\LAUNCH.EXE")])
+                                (install, "G:\\LAUNCH.EXE")], one_acts=True)
             self.assertEqual([run[:2] for run in runs], [(0, [])] * 3)
             self.assertEqual(sum(len(run[2]) for run in runs), 1, runs)
 
@@ -107,7 +119,7 @@ class AtOnce(LaunchCase):
         # Many entries: each launcher takes a while to look the medium over.
         for i in range(50000):
             (medium / f"pad{i:05}.txt").touch()
-        for round in range(3):
+        for round in range(self.ROUNDS):
             wd.forget_installed_copy()
             wd.install_copy("9.1", wd.MEDIA / "originals" / "Lxv.exe", YEAR_2010)
             install = wd.unix_to_windows(self.work / f"i{round}") + "\\"
@@ -157,6 +169,26 @@ class AtOnce(LaunchCase):
                                 timeout=60)
         self.assertEqual((second.returncode, wd.box_texts(second.stderr)), (0, []))
         self.assertEqual(windows()[-1], "Check Startup")
+
+
+class AtOnceOnNt4(AtOnce):
+    """The same on NT 4, which knows folders by their identity too."""
+    ROUNDS, WINDOWS = 1, "nt40"
+
+    def setUp(self):
+        super().setUp()
+        for program in ("launch.exe", "hold_lock.exe"):
+            key = "HKCU\\Software\\Wine\\AppDefaults\\" + program
+            wd.reg_add(key, "Version", self.WINDOWS)
+            self.addCleanup(wd.reg_delete, key)
+
+
+class AtOnceOnWindows95(AtOnceOnNt4):
+    """The same on Windows 95, which opens no folders: one lock serves every
+    temporary directory, and a medium is known by its path (two names of one
+    medium may then both start setup)."""
+    WINDOWS = "win95"
+    test_one_medium_under_several_names_starts_one_setup = None
 
 
 if __name__ == "__main__":
