@@ -119,23 +119,15 @@ def version(text):
     return text
 
 
-def windows_versions(text):
-    names = text.split(",")
-    unknown = [name for name in names if name not in machines.WINDOWS]
-    if unknown or len(set(names)) != len(names):
-        raise argparse.ArgumentTypeError(
-            f"'{text}': give Windows versions once each, from "
-            + ", ".join(machines.WINDOWS))
-    return names
-
-
-def languages(text):
-    names = text.split(",")
-    unknown = [name for name in names if name not in machines.LANGUAGES]
-    if unknown or len(set(names)) != len(names):
-        raise argparse.ArgumentTypeError(
-            f"'{text}': give languages once each, from " + ", ".join(machines.LANGUAGES))
-    return names
+def names_from(known, what):
+    """The parser of a comma-separated list of known names, each once."""
+    def parse(text):
+        names = text.split(",")
+        if any(name not in known for name in names) or len(set(names)) != len(names):
+            raise argparse.ArgumentTypeError(
+                f"'{text}': give {what} once each, from " + ", ".join(known))
+        return names
+    return parse
 
 
 def parse_args(argv):
@@ -144,10 +136,10 @@ def parse_args(argv):
                                      epilog=__doc__.split("\n\n")[2])
     parser.add_argument("--version", default="9.1", type=version,
                         help="version of the simulated installed copies (default 9.1)")
-    parser.add_argument("--windows", default=["10"], type=windows_versions, metavar="LIST",
+    parser.add_argument("--windows", default=["10"], type=names_from(machines.WINDOWS, "Windows versions"), metavar="LIST",
                         help="the Windows versions that the machines report, for example "
                              "95,nt4,xp,10 (default 10)")
-    parser.add_argument("--languages", default=[], type=languages, metavar="LIST",
+    parser.add_argument("--languages", default=[], type=names_from(machines.LANGUAGES, "languages"), metavar="LIST",
                         help="also run every machine in these languages of Windows, for "
                              "example de,ja (a picture of each box in the report)")
     parser.add_argument("--any-launcher", action="store_true",
