@@ -5,8 +5,8 @@
 #include "system_services/files.h"
 #include "system_services/messages.h"
 #include "system_services/paths.h"
-#include "system_services/uninstall_registration.h"
 #include "system_services/texts.h"
+#include "system_services/uninstall_registration.h"
 
 namespace launcher {
 

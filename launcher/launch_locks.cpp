@@ -45,8 +45,8 @@ NamedLock LockTemporaryDirectory(const std::string& temporaryDirectory) {
   std::optional<NamedLock> lock = NamedLock::Wait(
       "temporary " + DirectoryIdentity(temporaryDirectory), kLongestWaitMs);
   if (!lock)
-    Raise(EBusyError(
-        Substitute(Text(TextId::kFolderInUse), temporaryDirectory)));
+    Raise(
+        EBusyError(Substitute(Text(TextId::kFolderInUse), temporaryDirectory)));
   return std::move(*lock);
 }
 

@@ -8,9 +8,9 @@
 #include "system_services/messages.h"
 #include "system_services/paths.h"
 #include "system_services/process.h"
+#include "system_services/texts.h"
 #include "system_services/uninstall_registration.h"
 #include "system_services/writability.h"
-#include "system_services/texts.h"
 
 namespace launcher {
 

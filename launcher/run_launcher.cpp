@@ -63,8 +63,9 @@ void StartSetup(const std::string& medium, const std::string& temp,
   RaiseFault(notCurrent);
   ReportFailedStart(start);
   if (start.Failed())
-    ShowMessage(Substitute(Text(TextId::kSetupStartFailed), Decimal(start.code)),
-                "WinExec");
+    ShowMessage(
+        Substitute(Text(TextId::kSetupStartFailed), Decimal(start.code)),
+        "WinExec");
 }
 }  // namespace
 

@@ -1,8 +1,8 @@
 #include "startup_decision.h"
 
 #include "system_services/text_pattern.h"
-#include "version.h"
 #include "system_services/texts.h"
+#include "version.h"
 
 namespace launcher {
 
@@ -25,8 +25,7 @@ StartupDecision DecideStartup(const StartupFacts& facts, FileExists exists) {
     return {Outcome::kAdvise,
             Substitute(Text(TextId::kFilesMissing2), facts.displayName,
                        facts.installDirectory)};
-  if (tooOld)
-    return {Outcome::kAdvise, Text(TextId::kTooOldForModules)};
+  if (tooOld) return {Outcome::kAdvise, Text(TextId::kTooOldForModules)};
   if (installed) return {Outcome::kHandOff, {}};
   return {Outcome::kAdvise, Text(TextId::kNotProperlyInstalled)};
 }

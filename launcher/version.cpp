@@ -17,9 +17,8 @@ int ParseVersionNumber(const std::string& text) {
   for (char c : digits) {
     value = value * 10 + (c - '0');
     if (value > INT_MAX)
-      services::Raise(services::EConvertError(
-          services::Substitute(services::Text(services::TextId::kNotAnInteger),
-                               digits)));
+      services::Raise(services::EConvertError(services::Substitute(
+          services::Text(services::TextId::kNotAnInteger), digits)));
   }
   return static_cast<int>(value);
 }

@@ -7,8 +7,8 @@
 #include "errors.h"
 #include "system_functions.h"
 #include "text_pattern.h"
-#include "windows_version.h"
 #include "texts.h"
+#include "windows_version.h"
 
 namespace services {
 

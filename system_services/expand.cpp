@@ -12,9 +12,9 @@
 #include "system_functions.h"
 #include "system_library.h"
 #include "text_pattern.h"
+#include "texts.h"
 #include "unique_handle.h"
 #include "windows_version.h"
-#include "texts.h"
 
 namespace services {
 

@@ -24,7 +24,8 @@ int ChooseLanguage(unsigned short uiLanguage, unsigned codePage,
   for (int i = 0; i < count; ++i) {
     if (tables[i].codePage != codePage) continue;
     if (tables[i].language == uiLanguage) return i;
-    if (sameLanguage < 0 && Primary(tables[i].language) == Primary(uiLanguage) &&
+    if (sameLanguage < 0 &&
+        Primary(tables[i].language) == Primary(uiLanguage) &&
         SameScript(tables[i].language, uiLanguage))
       sameLanguage = i;
   }

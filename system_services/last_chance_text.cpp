@@ -83,9 +83,9 @@ void LastChanceText(const char* typeName, const char* message,
   out.Append(message, messageSize);
   const char* stop = Text(TextId::kFullStop);
   std::size_t stopSize = std::strlen(stop);
-  if (messageSize > 0 && (messageSize < stopSize ||
-                          std::memcmp(message + messageSize - stopSize, stop,
-                                      stopSize) != 0))
+  if (messageSize > 0 &&
+      (messageSize < stopSize ||
+       std::memcmp(message + messageSize - stopSize, stop, stopSize) != 0))
     out.Append(stop);
 }
 

@@ -2,15 +2,14 @@
 
 #include <windows.h>
 
-
 #include "code_page_paths.h"
 #include "errors.h"
 #include "registry_values.h"
 #include "system_functions.h"
 #include "text_pattern.h"
+#include "texts.h"
 #include "unique_handle.h"
 #include "windows_version.h"
-#include "texts.h"
 
 namespace services {
 

@@ -19,7 +19,8 @@ unsigned short UserInterfaceLanguage() {
 unsigned short UserInterfaceLanguageWith(LANGID(WINAPI* query)()) {
   if (query) return query();
   std::string language;
-  (void)ReadRegistryString("", ".DEFAULT\\Control Panel\\desktop\\ResourceLocale",
+  (void)ReadRegistryString("",
+                           ".DEFAULT\\Control Panel\\desktop\\ResourceLocale",
                            RegistryRoot::kUsers, language);
   if (language.empty())
     (void)ReadRegistryString("Locale", ".DEFAULT\\Control Panel\\International",

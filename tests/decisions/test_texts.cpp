@@ -72,7 +72,7 @@ TEST(Unpack, RefusesWhatDoesNotUnpackToItsSizeOrReachesOutside) {
   char out[8];
   EXPECT_TRUE(Unpack(good, sizeof good, out, 7));
   EXPECT_EQ(std::string(out, 7), "abcabca");
-  EXPECT_FALSE(Unpack(good, sizeof good, out, 8));  // shorter than promised
+  EXPECT_FALSE(Unpack(good, sizeof good, out, 8));      // shorter than promised
   const unsigned char before[] = {0, 'a', 0x80, 2, 0};  // reaches before it
   EXPECT_FALSE(Unpack(before, sizeof before, out, 4));
 }
