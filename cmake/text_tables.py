@@ -169,9 +169,7 @@ def main(argv):
             raise TextError(f"no texts for {sorted(unknown)} in {texts}")
         for language in others:
             check(english, language)
-        english_codec = CODECS[english.code_page]
-        for name in english.texts:
-            english.texts[name].encode(english_codec)
+        english.table()  # every English text in its code page
     except (TextError, OSError, UnicodeError) as error:
         print(f"text_tables.py: {error}", file=sys.stderr)
         return 1

@@ -18,10 +18,9 @@ def markdown(text):
 
 
 def picture_name(row, shot):
-    """A box's picture in the report folder (see report_copy_out.py)."""
-    language = row.get("language")
-    return (f"machine-{row['number']}-{row['windows']}"
-            + (f"-{language.lower()}" if language else "") + f"-{shot.name}")
+    """A box's picture in the report folder, named after its machine's
+    folder of pictures (see report_copy_out.py)."""
+    return f"{row['shots'].name}-{shot.name}"
 
 
 def cell(items):

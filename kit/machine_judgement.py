@@ -43,10 +43,14 @@ def program_text(record):
     return f"a program named {record.get('name', '?')}{where}, ended before it could be looked at"
 
 
+def start_text(record):
+    """An observer record as the report names it."""
+    return f"{record.get('command_line', '?')} in {record.get('directory', '?')}"
+
+
 def started_texts(row, start_program):
     """Everything that started during the run, for the table."""
-    return ([f"{r.get('command_line', '?')} in {r.get('directory', '?')}"
-             for r in row["run"].records]
+    return ([start_text(r) for r in row["run"].records]
             + [program_text(r) for r in programs_beyond(row, start_program)])
 
 
@@ -98,8 +102,7 @@ def _boxes(boxes):
 
 
 def _starts(records):
-    return "; ".join(f"{r.get('command_line', '?')} in {r.get('directory', '?')}"
-                     for r in records) or "nothing"
+    return "; ".join(start_text(r) for r in records) or "nothing"
 
 
 def reference_differences(row):

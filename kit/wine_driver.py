@@ -46,14 +46,6 @@ def advice_suffix():
     return ". Download latest program from " + download_sites() + " and reinstall."
 
 
-def __getattr__(name):
-    # ADVICE_SUFFIX is read from the release build when asked for, never at
-    # import.
-    if name == "ADVICE_SUFFIX":
-        return advice_suffix()
-    raise AttributeError(name)
-
-
 def environment():
     """The Wine environment that kit/wine-env.sh defines; the driver runs
     under scripts/with-wine, which has made the prefix and the display."""

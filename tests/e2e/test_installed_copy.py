@@ -9,7 +9,7 @@ import unittest
 
 from launch_case import LaunchCase, wd
 
-SUFFIX = wd.ADVICE_SUFFIX
+SUFFIX = wd.advice_suffix()
 INSTALL = "C:\\Program Files\\Lexivane\\"
 DATA = "C:\\Lexivane Data\\"
 KEY = "HKEY_CURRENT_USER\\" + wd.UNINSTALL_KEY

@@ -4,6 +4,7 @@ word for word the language's own table."""
 
 import os
 import pathlib
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -67,6 +68,7 @@ class Languages(LaunchCase):
         # Russian Windows texts on a Western code page: with the Russian
         # locale for messages and the American one for characters.
         locales = pathlib.Path(tempfile.mkdtemp())
+        self.addCleanup(shutil.rmtree, locales, True)
         for locale in ("ru_RU", "en_US"):
             subprocess.run(["localedef", "-i", locale, "-f", "UTF-8", str(locales / f"{locale}.UTF-8")],
                            check=True, capture_output=True, timeout=120)

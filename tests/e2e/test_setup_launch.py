@@ -6,7 +6,7 @@ import unittest
 
 from launch_case import LaunchCase, TEMP, wd
 
-SUFFIX = wd.ADVICE_SUFFIX
+SUFFIX = wd.advice_suffix()
 # With nothing installed, the check of the installed copy finds the gap first.
 MISSING_ADVICE = "Program install files missing (2) <> <" + SUFFIX
 
