@@ -10,11 +10,13 @@
 # picture of every box). Every program that runs meanwhile is recorded and
 # ended (check_medium.py --help says more).
 #
-# The machines live in a throw-away Wine prefix inside a sealed view of this
-# machine (bubblewrap): the system folders read-only, the medium read-only,
-# the prefix, no network, no other file of this machine, its own display and
-# its own process table. Of what the check leaves there, only the report's
-# own files come out (report_copy_out.py).
+# Each machine runs in a seal of its own (bubblewrap): its own process
+# table, no network, no capability, as a user that owns nothing here (an
+# unused uid when the check runs as root), the system folders, the kit, the
+# release and the medium read-only, and a writable place of bounded size
+# that holds its drive C:. The checker runs beside the machines, in mount
+# and network namespaces of its own, and writes the report itself once
+# every process of the machines has ended (seal.py says more).
 # Exit codes: 0 ready, 1 not ready (reasons given), 2 usage error, 3 the check
 # itself could not run (cause given).
 set -uo pipefail
@@ -38,71 +40,38 @@ medium=${lines[0]} report=${lines[1]} options=("${lines[@]:2}")
 
 [ -f "$release/standin/lxv.exe" ] && [ -f "$release/kit/observer/observe.exe" ] ||
   could_not_run "no release build in $release (cmake --preset release && cmake --build --preset release)"
-command -v bwrap >/dev/null || could_not_run "bubblewrap (bwrap) is not installed"
+for tool in bwrap unshare setpriv; do
+  command -v "$tool" >/dev/null || could_not_run "$tool is not installed"
+done
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/check-medium-XXXXXX") ||
+# The check's own folder: the machines' user may pass through it to their
+# seals, never into disk/, where the checker keeps what it reads and writes.
+private=$(mktemp -d "${TMPDIR:-/tmp}/check-medium-XXXXXX") ||
   could_not_run "no temporary folder"
-sealed=
+chmod 0711 "$private" && mkdir -m 0700 "$private/disk" || could_not_run "no temporary folder"
+checker=
 cleanup() {
-  # bwrap does not pass a signal on; its sealed processes end with it.
-  [ -z "$sealed" ] || kill -KILL "$sealed" 2>/dev/null || true
+  # The seals end with the checker.
+  [ -z "$checker" ] || kill -KILL "$checker" 2>/dev/null || true
   wait 2>/dev/null || true
-  rm -rf "$work"
+  rm -rf "$private"
 }
 trap cleanup EXIT
 trap 'cleanup; trap - EXIT; exit 130' INT
 trap 'cleanup; trap - EXIT; exit 143' TERM
 
-# Runs a command in the sealed view, with the folders named before "--"
-# writable in it. Only the system folders, the kit and the release are there
-# besides; the medium is bound read-only.
-seal() {
-  local binds=() dir
-  for dir in /usr /etc /bin /sbin /lib /lib32 /lib64 /libx32; do
-    if [ -L "$dir" ]; then binds+=(--symlink "$(readlink "$dir")" "$dir")
-    elif [ -e "$dir" ]; then binds+=(--ro-bind "$dir" "$dir"); fi
-  done
-  while [ "$1" != -- ]; do binds+=(--bind "$1" "$1"); shift; done
-  shift
-  env -i PATH=/usr/bin:/bin HOME=/tmp ${LANG:+LANG=$LANG} ${LC_ALL:+LC_ALL=$LC_ALL} \
-    ${TZ:+TZ=$TZ} LAUNCH_RELEASE_DIR="$release" LAUNCH_DISPLAY=:1 \
-    LAUNCH_WINEPREFIX="$prefix" \
-    bwrap --die-with-parent --unshare-all --new-session --proc /proc --dev /dev \
-    --tmpfs /tmp "${binds[@]}" --ro-bind "$kit" "$kit" --ro-bind "$release" "$release" \
-    --ro-bind "$medium" "$medium" --chdir /tmp -- "$@" &
-  sealed=$!
-  local status=0
-  wait "$sealed" || status=$?
-  sealed=
-  return $status
-}
-
-# The fresh prefix that every check copies, made once (a minute under
-# emulation) and copied under a lock, so that no check copies it half made.
-template=$root/build/medium-check
-mkdir -p "$template" || could_not_run "no folder $template for the machines' prefix"
-(
-  flock -w 3600 9 || exit 1
-  if [ ! -f "$template/prefix/.launch-ready" ]; then
-    prefix=$template/prefix
-    seal "$template" -- "$kit/in-sealed-machine.sh" true >/dev/null 2>&1
-    [ $? -eq 10 ] || exit 1
-  fi
-  cp -a "$template/prefix" "$work/prefix"
-) 9>"$template/copy.lock" || could_not_run "no Wine prefix could be made in $template"
-
-prefix=$work/prefix
-seal "$work" -- "$kit/in-sealed-machine.sh" "$python" "$kit/check_medium.py" \
-  "${options[@]}" "$medium" ${report:+"$work/report"}
+# Mount and network namespaces of the checker's own (and, for a user, a user
+# namespace in which it may make them).
+namespaces=(--mount --net --propagation private)
+[ "$(id -u)" -eq 0 ] || namespaces+=(--user --map-root-user)
+LAUNCH_CHECK_PRIVATE=$private LAUNCH_CHECK_HOST_UID=$(id -u) LAUNCH_RELEASE_DIR=$release \
+  unshare "${namespaces[@]}" -- "$python" "$kit/check_medium.py" "${options[@]}" \
+  "$medium" ${report:+"$report"} &
+checker=$!
+wait "$checker"
 status=$?
+checker=
 case $status in
-  1[0-3]) status=$((status - 10)) ;;
-  *) could_not_run "the sealed machine failed (exit code $status)" ;;
+  [0-3]) exit "$status" ;;
+  *) could_not_run "the checker failed (exit code $status)" ;;
 esac
-# Only the report's own files come out of the sealed view, and only when the
-# check reached a verdict.
-if [ -n "$report" ] && [ "$status" -le 1 ]; then
-  "$python" "$kit/report_copy_out.py" "$work" "$report" "$status"
-  status=$?
-fi
-exit $status

@@ -17,65 +17,101 @@ launcher runs too: every difference is named.
 Exit codes: 0 the medium keeps its promise, 1 it does not (with the reasons),
 2 usage error, 3 the check itself could not run (with the cause).
 
-Runs under kit/check-medium.sh, which gives it a throw-away Wine prefix in a
-sealed view of this machine."""
+Runs under kit/check-medium.sh, in namespaces of its own; each machine runs
+in a seal of its own (seal.py), and nothing that runs there reaches the
+check's records or its report."""
 
 import argparse
+import concurrent.futures
+import filecmp
 import ntpath
+import os
 import pathlib
 import re
-import shutil
+import signal
 import sys
-import tempfile
 
 import check_report
 import customer_machines as machines
 import launcher_identity
 import machine_judgement as judge
 import medium_files
+import report_out
 import wine_driver as wd
+from seal import SealFailed, Seals
+
+# The whole check's time bound: a start, and a bound for each machine's run.
+CHECK_SECONDS, RUN_SECONDS = 600, 240
 
 
 class CheckFailed(Exception):
     """The check itself could not run to its end (not a fault of the medium)."""
 
 
-def run_machines(medium, command, args, work, foreign):
-    """Each machine's row (see machine_judgement); for a foreign start
-    program, with the kit's launcher's run on the same machine."""
-    start = ntpath.basename(command[0])
-    reference = (machines.reference_medium(medium.root, medium.start_program, work)
-                 if foreign else None)
-    rows = []
+def run_machines(seals, medium, command, args, work, foreign):
+    """Each machine's row (see machine_judgement), args.jobs machines at
+    once; for a foreign start program, with the kit's launcher's run on the
+    same machine."""
+    template = seals.template()
+    unreadable = seals.unreadable(medium.root)
+    if unreadable:
+        raise CheckFailed(f"{unreadable} cannot be read by the user that the machines run "
+                          "as (the check runs them as a user with no rights here): make the "
+                          "medium readable by all (chmod -R a+rX)")
+    seals.add_input("medium", medium.root)
+    if foreign:
+        seals.add_input("reference", machines.reference_medium(
+            medium.root, medium.start_program, work))
+    rows, runs = [], []
     for windows in args.windows:
-        machines.report_windows(start, windows)
         for language in [None] + args.languages:
             for number, description, installed in machines.machines(args.version,
                                                                      medium.reference_time()):
                 row = {"number": number, "windows": windows, "language": language,
                        "name": f"{number} {description}, Windows {windows}"
                                + (f", in {language}" if language else "")}
-                try:
-                    place = f"{number}-{windows}" + (f"-{language.lower()}" if language else "")
-                    row["shots"] = work / f"machine-{place}"
-                    row["shots"].mkdir()
-                    wd.map_drive("d", medium.root)
-                    row["run"], row["written"] = machines.run_start_program(
-                        installed, command, row["shots"], language)
-                    if reference:
-                        wd.map_drive("d", reference)
-                        shots = work / f"reference-{place}"
-                        shots.mkdir()
-                        run, written = machines.run_start_program(installed, command, shots,
-                                                                  language)
-                        row["reference"] = {"run": run, "written": written}
-                except (TimeoutError, wd.BoxMismatch) as error:
-                    raise CheckFailed(f"machine {row['name']}: {error}") from error
+                place = f"{number}-{windows}" + (f"-{language.lower()}" if language else "")
+                row["shots"] = work / f"machine-{place}"
+                row["shots"].mkdir()
                 rows.append(row)
+                runs.append((row, "run", "/medium", installed, windows, language))
+                if foreign:
+                    runs.append((row, "reference", "/reference", installed, windows, language))
+
+    def run(row, key, drive, installed, windows, language):
+        try:
+            return machines.run_start_program(seals, template, drive, installed, command,
+                                              windows, row["shots"] if key == "run" else None,
+                                              language)
+        except (TimeoutError, wd.BoxMismatch, SealFailed) as error:
+            raise CheckFailed(f"machine {row['name']}: {error}") from error
+
+    pool = concurrent.futures.ThreadPoolExecutor(args.jobs)
+    try:
+        done = [pool.submit(run, *each) for each in runs]
+        for (row, key, *_), future in zip(runs, done):
+            row[key] = future.result() if key == "run" else {"run": future.result()}
+    finally:
+        # A failed run ends the check: the others are not waited for.
+        pool.shutdown(wait=False, cancel_futures=True)
     return rows
 
 
-def check(args, work):
+def verdict_of(reasons, start, foreign, rows):
+    if foreign:
+        if not reasons:
+            return (f"not ready: {start} is not the launcher this kit ships, though it did "
+                    f"what the kit's launcher does on all {len(rows)} machines")
+        return (f"not ready: {start} is not the launcher this kit ships, and it does "
+                f"otherwise: {reasons[0]}" + (f" (and {len(reasons) - 1} more problems)"
+                                              if len(reasons) > 1 else ""))
+    if not reasons:
+        return "ready: the medium keeps its promise"
+    return f"not ready: {reasons[0]}" + (f" (and {len(reasons) - 1} more problems)"
+                                         if len(reasons) > 1 else "")
+
+
+def check(args, seals, work):
     try:
         root, problems = medium_files.open_medium(args.medium.resolve(), work)
     except medium_files.Usage as error:
@@ -96,27 +132,41 @@ def check(args, work):
         reasons.append(f"{start} is not the launcher this kit ships (neither its release "
                        "build nor that build signed); --any-launcher runs it on the "
                        "machines all the same")
+    elif command and not filecmp.cmp(medium.start_program, wd.RELEASE / "launch.exe",
+                                     shallow=False):
+        broken = launcher_identity.signature_problem(medium.start_program, work)
+        if broken:
+            reasons.append(f"{start}'s signature is broken: {broken}; Windows takes it for "
+                           "an unsigned program or refuses it (sign the release build "
+                           "again with kit/sign.sh)")
     if command and (args.any_launcher or not foreign):
-        rows = run_machines(medium, command, args, work, foreign)
+        rows = run_machines(seals, medium, command, args, work, foreign)
         print(check_report.table(rows, start))
     reasons += problems + medium.problems + judge.promise_problems(medium, rows)
     reasons += [problem for row in rows for problem in judge.row_problems(row, start)]
-    verdict = ("ready: the medium keeps its promise" if not reasons else
-               f"not ready: {reasons[0]}" + (f" (and {len(reasons) - 1} more problems)"
-                                             if len(reasons) > 1 else ""))
+    verdict = verdict_of(reasons, start, foreign and args.any_launcher, rows)
     if args.report_dir:
-        check_report.write(args.report_dir, f"{args.medium.name}: a {kind} medium", rows,
-                           start, verdict, reasons)
+        try:
+            report_out.publish(args.report_dir, check_report.files(
+                f"{args.medium.name}: a {kind} medium", rows, start, verdict, reasons))
+        except report_out.CouldNotWrite as error:
+            raise CheckFailed(f"the report could not be written: {error}") from None
     for reason in reasons:
         print(f"problem: {reason}")
     print(verdict)
-    return 1 if reasons else 0
+    return 1 if reasons or foreign else 0
 
 
 def version(text):
     if not re.fullmatch(r"[0-9]{1,5}(\.[0-9]{1,5}){0,3}", text):
         raise argparse.ArgumentTypeError(f"'{text}' is not a version such as 9.1")
     return text
+
+
+def jobs(text):
+    if not re.fullmatch(r"[1-9][0-9]?", text):
+        raise argparse.ArgumentTypeError(f"'{text}' is not a number of machines from 1 to 99")
+    return int(text)
 
 
 def names_from(known, what):
@@ -145,6 +195,8 @@ def parse_args(argv):
     parser.add_argument("--any-launcher", action="store_true",
                         help="run a start program that is not this kit's launcher all the "
                              "same, and judge it by the kit's launcher on each machine")
+    parser.add_argument("--jobs", default=os.cpu_count() or 1, type=jobs, metavar="N",
+                        help="run N machines at once (default: the machine's CPUs)")
     parser.add_argument("medium", type=pathlib.Path, help="a medium folder or an .iso image")
     parser.add_argument("report_dir", type=pathlib.Path, nargs="?",
                         help="where to write report.md and a PNG of every box")
@@ -172,24 +224,43 @@ def paths(argv):
         print(f"--languages\n{','.join(args.languages)}")
     if args.any_launcher:
         print("--any-launcher")
+    print(f"--jobs\n{args.jobs}")
     return 0
 
 
+def runs(args):
+    return len(args.windows) * (1 + len(args.languages)) * 5 * (2 if args.any_launcher else 1)
+
+
 def main(argv):
+    """Runs in the checker's own namespaces (kit/check-medium.sh enters
+    them), with LAUNCH_CHECK_PRIVATE the check's own folder and
+    LAUNCH_CHECK_HOST_UID the user that started it."""
     try:
         args = parse_args(argv)
     except SystemExit as exit_:
         return 0 if exit_.code == 0 else 2
-    work = pathlib.Path(tempfile.mkdtemp(prefix="check-medium-"))
+    private = pathlib.Path(os.environ["LAUNCH_CHECK_PRIVATE"])
+    limit = CHECK_SECONDS + RUN_SECONDS * runs(args)
+
+    def out_of_time(*_):
+        raise CheckFailed(f"the check did not end within {limit} seconds")
+
+    signal.signal(signal.SIGALRM, out_of_time)
+    signal.alarm(limit)
     try:
-        return check(args, work)
+        seals = Seals(private, int(os.environ["LAUNCH_CHECK_HOST_UID"]), wd.RELEASE)
+        work = private / "disk"
+        return check(args, seals, work)
     except Exception as error:  # the check's own failure, never the medium's
         cause = " ".join(str(error).split()) or type(error).__name__
         print(f"check-medium.sh: the check could not run: {cause}", file=sys.stderr)
         return 3
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))
+    status = main(sys.argv[1:])
+    sys.stdout.flush()
+    sys.stderr.flush()
+    # Machines still running after a failure end with this process.
+    os._exit(status)

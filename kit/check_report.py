@@ -4,7 +4,6 @@ written."""
 
 import html
 import re
-import shutil
 
 import machine_judgement as judge
 
@@ -37,8 +36,10 @@ def table(rows, start_program, escape=str, links=False):
             picture = f" ![box {n}]({picture_name(row, shot)})" if links and shot.exists() else ""
             boxes.append(escape(f"[{caption}] {text}") + picture)
         started = [escape(text) for text in judge.started_texts(row, start_program)]
-        written = [escape(f"{path} ({len(data)} bytes)") for path, data in row["written"].items()]
-        handed = judge.handed_over(row["written"])
+        run = row["run"]
+        written = [escape(f"{path} {change.what}") for path, change in run.files.items()]
+        written += [escape(text) for text in run.registry + run.outside]
+        handed = judge.handed_over(run.files)
         if handed is not None:
             written.append(escape("list: " + " / ".join(handed)))
         cells = [[escape(row["name"])], boxes, started, written]
@@ -46,12 +47,14 @@ def table(rows, start_program, escape=str, links=False):
     return "\n".join(lines)
 
 
-def write(folder, title, rows, start_program, verdict, reasons):
-    folder.mkdir(parents=True, exist_ok=True)
+def files(title, rows, start_program, verdict, reasons):
+    """The report's files: report.md and a picture of every box, by name."""
+    out = {}
     for row in rows:
-        for shot in row["shots"].glob("*.png"):
-            shutil.copy(shot, folder / picture_name(row, shot))
+        for shot in sorted(row["shots"].glob("*.png")):
+            out[picture_name(row, shot)] = shot.read_bytes()
     text = [f"# {markdown(title)}", "", table(rows, start_program, markdown, links=True), ""]
     text += [f"- problem: {markdown(reason)}" for reason in reasons]
     text += ["", markdown(verdict)]
-    (folder / REPORT).write_text("\n".join(text) + "\n")
+    out[REPORT] = ("\n".join(text) + "\n").encode()
+    return out

@@ -1,14 +1,15 @@
 """The simulated customer machines on which the medium check runs a medium's
 start program: five installations (fresh; an installed copy newer, older,
 too old for modules; one whose program is gone) on each Windows version
-asked for, made in the check's Wine prefix one after the other. The check
-never runs an installed copy or a setup program: the installed program is
-the stand-in's file, and what the start program starts is ended unrun."""
+asked for, each made afresh in a seal of its own (sealed_machine). The
+check never runs an installed copy or a setup program: the installed
+program is the stand-in's file, and what the start program starts is ended
+unrun."""
 
 import os
-import pathlib
 import shutil
 
+import sealed_machine
 import wine_driver as wd
 
 DAY = 86400
@@ -16,12 +17,13 @@ DAY = 86400
 WINDOWS = {"95": "win95", "98": "win98", "me": "winme", "nt4": "nt40", "2000": "win2k",
            "xp": "winxp", "vista": "vista", "7": "win7", "8": "win8", "8.1": "win81",
            "10": "win10"}
-APP_DEFAULTS = "HKCU\\Software\\Wine\\AppDefaults\\"
 # The languages that --languages takes (the launcher's, besides English), and
 # the locale that makes Wine's Windows speak each.
 LANGUAGES = {"de": "de_DE", "fr": "fr_FR", "es": "es_ES", "it": "it_IT", "nl": "nl_NL",
              "pt-BR": "pt_BR", "pl": "pl_PL", "cs": "cs_CZ", "ru": "ru_RU", "ja": "ja_JP",
              "zh-CN": "zh_CN", "ko": "ko_KR"}
+UNINSTALL_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lexivane"
+INSTALL, DATA = "drive_c/Program Files/Lexivane", "drive_c/Lexivane Data"
 
 
 def machines(version, reference_time):
@@ -35,64 +37,76 @@ def machines(version, reference_time):
             (5, f"installed {version}, program file gone", (version, None))]
 
 
-def report_windows(program_name, windows):
-    """Makes Wine report the given Windows version to the start program."""
-    wd.reg_add(APP_DEFAULTS + program_name, "Version", WINDOWS[windows])
+def reg_text(text):
+    """A string as Wine's registry files write it."""
+    return "".join("\\\\" if c == "\\" else '\\"' if c == '"' else c if ord(c) < 128
+                   else f"\\x{ord(c):04x}" for c in text)
 
 
-def prepare(installed):
-    wd.forget_installed_copy()
-    wd.clear_temp_directory()
+def registry_additions(installed, program_name, windows):
+    """The user's registry keys of a machine: the Windows version that Wine
+    reports to the start program and, for an installed copy, what the
+    stand-in's setup registers."""
+    keys = {f"Software\\Wine\\AppDefaults\\{program_name}": {"Version": WINDOWS[windows]}}
     if installed:
-        version, stamp = installed
-        program = wd.RELEASE / "standin" / "lxv.exe" if stamp is not None else None
-        wd.install_copy(version, program, stamp)
+        keys[UNINSTALL_KEY] = {
+            "DisplayName": f"Lexivane {installed[0]}",
+            "UninstallString": 'C:\\Program Files\\Lexivane\\LxvDel.Exe /u x '
+                               '"C:\\Lexivane Data\\"'}
+    return "".join(f"\n[{reg_text(key)}] 0\n" + "".join(
+        f'"{reg_text(name)}"="{reg_text(data)}"\n' for name, data in values.items())
+        for key, values in keys.items())
 
 
-def drive_c_files():
-    """Every file of the machine's drive C: but Wine's own Windows folder,
-    with its size and time, by its Windows path."""
-    drive = wd.prefix() / "drive_c"
-    files = {}
-    for path in drive.rglob("*"):
-        rel = path.relative_to(drive)
-        if rel.parts[0].lower() != "windows" and path.is_file() and not path.is_symlink():
-            status = path.stat()
-            files["C:\\" + "\\".join(rel.parts)] = (status.st_size, status.st_mtime_ns, path)
-    return files
+def preparation(installed, program_name, windows):
+    """What makes a machine (sealed_machine.Machine): its registry, and an
+    installed copy's folders and files as the stand-in's setup leaves them;
+    answers the registry files as the run finds them."""
+    def prepare(machine):
+        user = (machine.template / "user.reg").read_text(errors="replace")
+        user += registry_additions(installed, program_name, windows)
+        machine.put("user.reg", user.encode())
+        if installed:
+            machine.put(DATA, ("folder",))
+            machine.put(INSTALL, ("folder",))
+            version, stamp = installed
+            if stamp is not None:
+                machine.put(f"{INSTALL}/Lxv.Exe",
+                            (wd.RELEASE / "standin" / "lxv.exe").read_bytes(), stamp)
+                machine.put(f"{INSTALL}/Pyrn.DLL",
+                            (wd.RELEASE / "standin" / "pyrn.dll").read_bytes())
+        return {"user.reg": user}
+    return prepare
 
 
-def run_start_program(installed, command, shots, language=None):
+def run_start_program(seals, template, drive_d, installed, command, windows, shots,
+                      language=None):
     """Runs the start program on a machine made afresh, whose Windows speaks
-    language (English without one): what it showed and started (wd.Run) and
-    what it wrote on drive C: (Windows path -> bytes). Every Windows program
-    that it starts is ended unrun; the Unix programs that run meanwhile are
-    recorded."""
-    prepare(installed)
-    before = drive_c_files()
-    run = wd.run(*command, box_shots=shots, observe=True, watch=True,
-                 extra_env={"LC_ALL": f"{LANGUAGES[language]}.UTF-8"} if language else None)
-    written = {path: entry[2].read_bytes() for path, entry in drive_c_files().items()
-               if before.get(path, (None,))[:2] != entry[:2]}
-    return run, written
+    language (English without one): a sealed_machine.Run."""
+    locale = f"{LANGUAGES[language]}.UTF-8" if language else None
+    return sealed_machine.run_machine(
+        seals, template, drive_d,
+        preparation(installed, command[0].rpartition("\\")[2], windows), command, locale,
+        shots)
 
 
 def reference_medium(root, program, work):
     """The medium with this kit's launcher in the place of its start
-    program: the other files are links to the medium's own, under the same
-    names."""
+    program, for a machine whose drive D: is /reference: the other files are
+    links to the medium's own (/medium), under the same names."""
     mirror = work / "reference-medium"
     for folder, dirs, files in os.walk(root):
-        here = mirror / pathlib.Path(folder).relative_to(root)
+        rel = os.path.relpath(folder, root)
+        here = mirror / rel
         here.mkdir()
         for name in list(dirs):
             if os.path.islink(os.path.join(folder, name)):
                 dirs.remove(name)
                 files.append(name)
         for name in files:
-            source = pathlib.Path(folder) / name
-            if source == program:
+            source = os.path.join(folder, name)
+            if os.path.samefile(source, program) if not os.path.islink(source) else False:
                 shutil.copyfile(wd.RELEASE / "launch.exe", here / name)
             else:
-                (here / name).symlink_to(source)
+                (here / name).symlink_to(os.path.normpath(os.path.join("/medium", rel, name)))
     return mirror

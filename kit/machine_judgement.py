@@ -1,46 +1,36 @@
 """What the medium check makes of the runs on the customer machines: whether
 the medium keeps its promise, which programs ran beyond the medium's setup,
-which files were written beyond the launcher's, and, for a start program
-that is not this kit's launcher, where it does otherwise than the kit's
-launcher on the same machine.
+what changed on the machine beyond what the launcher changes (files on C:,
+the registry, the machine's other writable folders), and, for a start
+program that is not this kit's launcher, where it does otherwise than the
+kit's launcher on the same machine.
 
-A row is one machine's run: number, name, run (wine_driver.Run, with the
-observer's records of Windows programs and the watch's of the others),
-written (drive C: path -> bytes) and, for a foreign start program,
-reference (the kit's launcher's run and writes on the same machine)."""
+A row is one machine's run: number, name, run (sealed_machine.Run) and, for
+a foreign start program, reference (the kit's launcher's run on the same
+machine)."""
 
-import getpass
+import hashlib
 import ntpath
 
-TEMP = "C:\\users\\" + getpass.getuser() + "\\Temp\\"
+from seal import USER
+
+TEMP = "C:\\users\\" + USER + "\\Temp\\"
 DATA, INSTALL = "C:\\Lexivane Data\\", "C:\\Program Files\\Lexivane\\"
 # What the launcher writes on drive C:: the program and library expanded
 # for setup, and the hand-off list in the data or install directory.
 LAUNCHER_WRITES = {path.lower() for path in (TEMP + "Lxv.exe", TEMP + "Pyrn.DLL",
                                              DATA + "AutoLoad.Lst", INSTALL + "AutoLoad.Lst")}
-# Wine sets a Windows program's process name to its file name, cut at 15.
-NAME_LENGTH = 15
 
 
-def programs_beyond(row, start_program):
-    """The watch's records of programs that were not the start program's
-    Windows programs: Unix programs, programs started outside them, and
-    programs known only by a name that no Windows program of the run had."""
-    windows = {ntpath.basename(record.get("program", "")).lower()[:NAME_LENGTH]
-               for record in row["run"].records}
-    windows.add(ntpath.basename(start_program).lower()[:NAME_LENGTH])
-    return [record for record in row["run"].unix
-            if record.get("program") or record.get("where") == "outside"
-            or record.get("name", "").lower()[:NAME_LENGTH] not in windows]
-
-
-def program_text(record):
-    """A watch record as the report names it."""
-    where = ", started outside LAUNCH.EXE's programs" if record.get("where") == "outside" else ""
-    if record.get("program"):
-        return (f"{record.get('command_line') or record['program']} in "
-                f"{record.get('directory') or '?'} (a Unix program{where})")
-    return f"a program named {record.get('name', '?')}{where}, ended before it could be looked at"
+def program_text(record, start_program):
+    """A process that the machine's recorder names, as the report names it."""
+    if record["where"] == "unknown":
+        return (f"a program named {record['name']} that could not be looked at (it ended "
+                "at once, or hid itself)")
+    kind = ("a Unix program" if record["where"] == "unix" else
+            f"a Windows program started outside {ntpath.basename(start_program)}'s programs")
+    return (f"{record['command_line'] or record['program']} in "
+            f"{record['directory'] or '?'} ({kind})")
 
 
 def start_text(record):
@@ -51,13 +41,14 @@ def start_text(record):
 def started_texts(row, start_program):
     """Everything that started during the run, for the table."""
     return ([start_text(r) for r in row["run"].records]
-            + [program_text(r) for r in programs_beyond(row, start_program)])
+            + [program_text(r, start_program) for r in row["run"].unix])
 
 
-def handed_over(written):
+def handed_over(files):
     """The module lines of the hand-off list written on a machine, or None."""
-    for path, data in written.items():
-        if path.lower().endswith("\\autoload.lst"):
+    for path, change in files.items():
+        if path.lower().endswith("\\autoload.lst") and change.written:
+            data = change.written.data or b""
             lines = data.decode("cp1252", "replace").split("\r\n")
             return lines[:-2] if lines[-2:] == ["Setup 2.0", ""] else lines
     return None
@@ -75,7 +66,10 @@ def setup_problems(medium, row):
     if medium.program and medium.program.name.lower().endswith("_"):
         for name, entry in (("Lxv.exe", medium.program), ("Pyrn.DLL", medium.library)):
             source = entry.name if entry else "its compressed file"
-            if row["written"].get(TEMP + name) != medium.expanded.get(source):
+            written = row["run"].files.get(TEMP + name)
+            expanded = medium.expanded.get(source)
+            if not (written and written.written and expanded is not None
+                    and written.written.digest == hashlib.sha256(expanded).hexdigest()):
                 return [f"{label}: the setup program's {name} is not {source} "
                         "expanded byte for byte"]
     elif not setups[0].upper().startswith(medium.windows_dir + "LXV.EXE"):
@@ -90,7 +84,7 @@ def promise_problems(medium, rows):
     for row in rows:
         if medium.full and row["number"] == 1:
             problems += setup_problems(medium, row)
-        elif not medium.full and row["number"] in (2, 3) and not handed_over(row["written"]):
+        elif not medium.full and row["number"] in (2, 3) and not handed_over(row["run"].files):
             problems.append(f"machine {row['name']}: nothing was handed over: the medium "
                             "carries no module that the launcher hands over (a name with "
                             "604 or 304)")
@@ -103,6 +97,13 @@ def _boxes(boxes):
 
 def _starts(records):
     return "; ".join(start_text(r) for r in records) or "nothing"
+
+
+def _changes(run):
+    """A run's changes, comparable with another run's."""
+    return ({path.lower(): (path, change.what, change.written and change.written.digest)
+             for path, change in run.files.items()},
+            set(run.registry), set(run.outside))
 
 
 def reference_differences(row):
@@ -119,26 +120,38 @@ def reference_differences(row):
     if mine != theirs:
         problems.append(f"{label}: LAUNCH.EXE starts {_starts(run.records)}; the kit's "
                         f"launcher starts {_starts(reference.records)}")
-    written = {path.lower(): data for path, data in row["written"].items()}
-    for path, data in row["reference"]["written"].items():
-        if path.lower() not in written:
-            problems.append(f"{label}: the kit's launcher writes {path}, LAUNCH.EXE does not")
-        elif written[path.lower()] != data:
-            problems.append(f"{label}: {path} differs from what the kit's launcher writes")
+    files, registry, outside = _changes(run)
+    kit_files, kit_registry, kit_outside = _changes(reference)
+    for key, (path, what, digest) in kit_files.items():
+        if key not in files:
+            problems.append(f"{label}: with the kit's launcher, {path} {what}; with "
+                            "LAUNCH.EXE, it was not")
+        elif files[key][1:] != (what, digest):
+            problems.append(f"{label}: {path} is not what the kit's launcher leaves "
+                            f"(LAUNCH.EXE: {files[key][1]}; the kit's launcher: {what})")
+    problems += [f"{label}: the kit's launcher makes no such change: {text}"
+                 for text in sorted(registry - kit_registry) + sorted(outside - kit_outside)]
+    problems += [f"{label}: LAUNCH.EXE does not make this change of the kit's launcher: "
+                 f"{text}" for text in sorted(kit_registry - registry)]
     return problems
 
 
 def row_problems(row, start_program):
-    """Programs beyond the medium's own and files beyond the launcher's on
+    """Programs beyond the medium's own and changes beyond the launcher's on
     one machine, and, for a foreign start program, its differences from the
     kit's launcher."""
     label = f"machine {row['name']}"
-    beyond = [program_text(record) for record in programs_beyond(row, start_program)]
+    run = row["run"]
+    beyond = [program_text(record, start_program) for record in run.unix]
     problems = [f"{label}: only the medium's setup (or the installed application) may run, "
                 f"but {len(beyond)} other programs ran: " + "; ".join(beyond)] if beyond else []
     reference = row.get("reference")
-    allowed = ({path.lower() for path in reference["written"]} if reference
+    allowed = ({path.lower() for path in reference["run"].files} if reference
                else LAUNCHER_WRITES)
-    problems += [f"{label}: {path} was written, which the launcher does not write"
-                 for path in row["written"] if path.lower() not in allowed]
-    return problems + (reference_differences(row) if reference else [])
+    problems += [f"{label}: {path} {change.what}, which the launcher never does"
+                 for path, change in run.files.items() if path.lower() not in allowed]
+    if reference:
+        return problems + reference_differences(row)
+    problems += [f"{label}: {text}, which the launcher never does"
+                 for text in run.registry + run.outside]
+    return problems

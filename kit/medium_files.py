@@ -47,26 +47,35 @@ class Medium:
         return entry if entry and entry.is_file() else None
 
     def autorun_command(self):
-        """The program and arguments that autorun.inf opens, or None; its
-        file becomes self.start_program."""
+        """The program and arguments that autorun.inf opens, as Windows reads
+        it, or None; its file becomes self.start_program."""
         inf = find(self.root, "autorun.inf")
         if not inf:
             self.problems.append("autorun.inf is missing: the medium does not start by itself")
             return None
-        for line in inf.read_text(errors="replace").splitlines():
-            key, _, value = line.partition("=")
-            if key.strip().lower() == "open" and value.split():
-                program, *args = value.split()
-                entry = self.root
-                for part in program.replace("\\", "/").split("/"):
-                    entry = entry and find(entry, part)
-                if entry and entry.is_file():
-                    self.start_program = entry
-                    return ["D:\\" + program, *args]
-                self.problems.append(f"autorun.inf opens {program}, which is not on the medium")
-                return None
-        self.problems.append("autorun.inf names no program (no open= line)")
-        return None
+        found = autorun_open(inf.read_bytes().decode("cp1252", "replace"))
+        if not found:
+            self.problems.append("autorun.inf names no program (no open= line in its "
+                                 "[autorun] section)")
+            return None
+        program, arguments = found
+        entry = self.root
+        for part in program.replace("\\", "/").split("/"):
+            entry = entry and (find(entry, part) if part not in ("", ".", "..") else None)
+        if not (entry and entry.is_file()):
+            self.problems.append(f"autorun.inf opens {program}, which is not on the medium")
+            return None
+        self.start_program = entry
+        if entry.name.upper() != "LAUNCH.EXE":
+            self.problems.append(f"autorun.inf opens {program}: the medium's start program "
+                                 "is LAUNCH.EXE")
+        if not arguments or arguments[0].lower() != "autorun":
+            self.problems.append(
+                f"autorun.inf opens {program} without the argument autorun: on every insert, "
+                "a customer whose installed copy is newer than the medium's program sees "
+                "setup start, where the launcher would do nothing (write open=LAUNCH.EXE "
+                "autorun)")
+        return ["D:\\" + program.replace("/", "\\"), *arguments]
 
     def lint(self):
         command = self.autorun_command()
@@ -102,6 +111,45 @@ class Medium:
 
     def reference_time(self):
         return (self.program or self.files).stat().st_mtime
+
+
+def split_arguments(text):
+    """Arguments as a program started by Windows splits its command line:
+    blanks apart, quotes around a part that holds them."""
+    arguments, current, quoted, inside = [], "", False, False
+    for c in text:
+        if c == '"':
+            quoted, inside = not quoted, True
+        elif c in " \t" and not quoted:
+            if inside:
+                arguments.append(current)
+            current, inside = "", False
+        else:
+            current, inside = current + c, True
+    if inside:
+        arguments.append(current)
+    return arguments
+
+
+def autorun_open(text):
+    """The program and its arguments that an autorun.inf opens, as Windows
+    reads it: the first open= of its [autorun] section (case ignored), the
+    program quoted or not, or None."""
+    section = None
+    for line in text.splitlines():
+        line = line.strip()
+        if line.startswith("["):
+            section = line[1:line.find("]")].strip().lower() if "]" in line else None
+            continue
+        key, equals, value = line.partition("=")
+        if section == "autorun" and equals and key.strip().lower() == "open":
+            value = value.strip()
+            if value.startswith('"'):
+                program, _, rest = value[1:].partition('"')
+            else:
+                program, _, rest = value.partition(" ")
+            return (program.strip(), split_arguments(rest)) if program.strip() else None
+    return None
 
 
 def open_medium(path, work):

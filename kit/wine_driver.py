@@ -166,13 +166,13 @@ def box_texts(trace):
     return [_unescape(m) for m in re.findall(r'MSGBOX_OnInit L"((?:[^"\\]|\\.)*)"', trace)]
 
 
-def _visible_windows(env):
+def visible_windows(env):
     # xdotool answers 1 when it finds no window.
     return run_tool(["xdotool", "search", "--onlyvisible", "--name", "."], DISPLAY_LIMIT,
                     ok=(0, 1), env=env, text=True).stdout.split()
 
 
-def _window_name(env, window):
+def window_name(env, window):
     """The window's name; empty when it has none or has gone."""
     named = run_tool(["xdotool", "getwindowname", window], DISPLAY_LIMIT, ok=None,
                      env=env, text=True)
@@ -292,24 +292,23 @@ def _run_in(work, program, *args, cwd=None, timeout=40, extra_env=None, box_shot
             if time.monotonic() > deadline:
                 raise TimeoutError(f"{program} {args} still running after {timeout}s; "
                                    f"boxes so far: {boxes}")
-            windows = _visible_windows(env)
+            windows = visible_windows(env)
             for window in windows:
                 now = time.monotonic()
                 if window not in handled:
-                    name = _window_name(env, window)
+                    name = window_name(env, window)
                     if not name:
                         continue
                     boxes.append((name, _text_of_box(trace_path, len(boxes))))
                     if box_shots:
                         time.sleep(0.3)
-                        _take_picture(env, window,
+                        take_picture(env, window,
                                       pathlib.Path(box_shots) / f"box-{len(boxes)}.png")
                     handled[window] = 0.0
                 if now - handled[window] > 0.5:
                     # The box may have gone by itself meanwhile: no answer
                     # is needed.
-                    run_tool(["xdotool", "key", "--window", window, "space"], DISPLAY_LIMIT,
-                             ok=None, env=env)
+                    press_space(env, window)
                     handled[window] = now
             busy = windows or process.poll() is None or _main_application_running()
             if busy:
@@ -336,9 +335,23 @@ def _run_in(work, program, *args, cwd=None, timeout=40, extra_env=None, box_shot
     return run
 
 
-def _take_picture(env, window, shot):
+def press_space(env, window):
+    """Answers a box (its focused button); it may have gone meanwhile."""
+    run_tool(["xdotool", "key", "--window", window, "space"], DISPLAY_LIMIT, ok=None, env=env)
+
+
+def take_picture(env, window, shot):
     """A picture of the window, cropped to it; none when the window went
-    before it could be taken."""
-    taken = run_tool(["import", "-window", window, str(shot)], DISPLAY_LIMIT, ok=None, env=env)
-    if taken.returncode != 0:
+    before it could be taken (a try or two more while it is there)."""
+    for _ in range(3):
+        taken = run_tool(["import", "-window", window, str(shot)], DISPLAY_LIMIT, ok=None,
+                         env=env)
+        if taken.returncode == 0:
+            return
         shot.unlink(missing_ok=True)
+        if os.environ.get("LAUNCH_CHECK_DEBUG"):
+            with open(os.environ["LAUNCH_CHECK_DEBUG"], "a") as debug:
+                debug.write(f"import {window}: {taken.stderr}\n")
+        if window not in visible_windows(env):
+            return
+        time.sleep(0.1)

@@ -81,17 +81,6 @@ bool IsWineDesktop(const Start &start) {
   UINT size = GetSystemDirectoryW(system, MAX_PATH);
   std::wstring explorer = std::wstring(system, size) + L"\\explorer.exe";
   return lstrcmpiW(start.program.c_str(), explorer.c_str()) == 0 &&
-         start.command_line.find(L" /desktop") != std::wstring::npos;
-}
-
-std::string OneLineUtf8(const std::wstring &text) {
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0,
-                                 nullptr, nullptr);
-  std::string out(size > 0 ? size : 1, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], size, nullptr,
-                      nullptr);
-  out.resize(out.size() - 1);
-  for (char &c : out)
-    if (c == '\r' || c == '\n') c = ' ';
-  return out;
+         lstrcmpiW(start.command_line.c_str(),
+                   (explorer + L" /desktop").c_str()) == 0;
 }

@@ -20,9 +20,6 @@ struct Start {
 bool ReadStart(HANDLE process, Start &start);
 
 // Wine starts its desktop process from the first program that shows a
-// window: that one belongs to the system, not to the medium.
+// window: that one belongs to the system, not to the medium. Only its exact
+// start counts, so that no program passes for it.
 bool IsWineDesktop(const Start &start);
-
-// The text in UTF-8 on one line: a line break inside a value must not start
-// a new record line.
-std::string OneLineUtf8(const std::wstring &text);

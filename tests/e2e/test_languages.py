@@ -39,7 +39,7 @@ def shown_box(locale, shot):
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         for _ in range(600):
-            windows = wd._visible_windows(env) or time.sleep(0.2)
+            windows = wd.visible_windows(env) or time.sleep(0.2)
             if windows:
                 break
         time.sleep(0.5)

@@ -38,7 +38,7 @@ def run_at_once(starts, timeout=600, one_acts=False):
             holder.stdin.close()
             holder.wait(timeout=60)
             holder = None
-        windows = wd._visible_windows(env)
+        windows = wd.visible_windows(env)
         for window in windows:
             subprocess.run(["xdotool", "key", "--window", window, "space"], env=env, stderr=subprocess.DEVNULL)
         busy = windows or any(p.poll() is None for p in processes) or wd._main_application_running()
@@ -148,7 +148,7 @@ class AtOnce(LaunchCase):
 
         def windows():
             """Visible windows' names, the topmost last."""
-            return [wd._window_name(env, w) for w in wd._visible_windows(env)]
+            return [wd.window_name(env, w) for w in wd.visible_windows(env)]
 
         def started(command, shown):
             process = subprocess.Popen(["wine", *command], env=env, stdin=subprocess.DEVNULL,

@@ -7,6 +7,7 @@ machine but the report, and names what is wrong with a broken one."""
 
 import os
 import pathlib
+import re
 import shutil
 import subprocess
 import tempfile
@@ -20,21 +21,41 @@ HOSTILE_LAUNCHER = pathlib.Path(os.environ["HOSTILE_LAUNCHER"])
 TEMP_SETUP = 'Temp\\LXV.EXE "D:\\"'
 # What the foreign setup program leaves wherever it can write.
 TRACE = "foreign-setup-was-here.txt"
-# What the hostile start program has Wine run: links to this machine's files
-# in the check's report folder, and a file on drive C:.
-HOSTILE_SCRIPT = """for work in /tmp/check-medium-*/; do
-  mkdir -p "$work/report"
-  ln -s {secret} "$work/report/leak.txt"
-  ln -s / "$work/report/host-root"
-  echo escaped > "$work/prefix/drive_c/escaped-unix.txt"
+# What the hostile start program has Wine run in each machine: it tries to
+# get out (remounting what the machine sees read-only, also from a user
+# namespace of its own) and at the check's records, leaves a forger that
+# hides itself under the start program's name, plants a picture, and
+# changes the machine as no launcher may.
+HOSTILE_SCRIPT = r"""for dir in / /usr /etc /kit /release /medium; do
+  mount -o remount,rw,bind "$dir"; echo escaped > "$dir/escaped-by-remount"
+  unshare -rm sh -c "mount -o remount,rw,bind $dir; echo escaped > $dir/escaped-by-unshare"
 done
-sleep 1
+echo 'ready: FORGED' > /proc/1/fd/1; kill -9 1
+python3 -c 'import ctypes, os, time
+libc = ctypes.CDLL(None)
+libc.prctl(4, 0, 0, 0, 0)
+libc.prctl(15, b"LAUNCH.EXE", 0, 0, 0)
+os.setsid()
+while True:
+    for path in ("/proc/1/fd/1", "/tmp/report.md"):
+        try: open(path, "a").write("ready: FORGED")
+        except OSError: pass
+    time.sleep(0.1)' &
+c=$WINEPREFIX/drive_c
+cp planted.png /tmp/machine-5-10-box-9.png; cp planted.png "$c/machine-5-10-box-9.png"
+echo evil > "$c/windows/system32/evil.dll"
+rm -f "$c/Program Files/Lexivane/Pyrn.DLL"
+touch -r "$c/windows/win.ini" /tmp/stamp
+printf X | dd of="$c/windows/win.ini" bs=1 conv=notrunc; touch -r /tmp/stamp "$c/windows/win.ini"
+wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v evil /d evil.exe /f
+wine sc create evilsvc binpath= evil.exe
+touch "$c/hostile-done"
 """
 
 
 def kit(tool, *args, **env):
     return subprocess.run([str(wd.ROOT / "kit" / tool), *map(str, args)],
-                          capture_output=True, text=True,
+                          capture_output=True, text=True, timeout=900,
                           env=dict(os.environ, SOURCE_DATE_EPOCH="1262347200", **env))
 
 
@@ -197,36 +218,81 @@ class MediumKit(unittest.TestCase):
         self.assertIn("the check could not run", checked.stderr)
         self.assertEqual(list(pathlib.Path("/tmp").glob("check-medium-*")), [])
 
-    def test_a_hostile_start_program_is_seen_whole_and_lets_nothing_out(self):
-        secret = self.work / "secret.txt"
-        secret.write_text("the publisher's signing key")
+    def test_a_hostile_start_program_is_seen_whole_and_reaches_nothing(self):
         files = self.publisher_files()
-        (files / "hostile.sh").write_text(HOSTILE_SCRIPT.format(secret=secret))
+        (files / "hostile.sh").write_text(HOSTILE_SCRIPT)
+        subprocess.run(["convert", "-size", "4x4", "xc:red", files / "planted.png"], check=True)
         medium = self.work / "medium"
-        kit("make-medium.sh", "--plain", "--launcher", HOSTILE_LAUNCHER, files, medium)
+        kit("make-medium.sh", "--launcher", HOSTILE_LAUNCHER, files, medium)
         refused = self.check(medium)
         self.assertEqual(refused.returncode, 1, refused.stdout + refused.stderr)
         self.assertIn("not ready: LAUNCH.EXE is not the launcher this kit ships", refused.stdout)
         self.assertEqual(machine_rows(refused.stdout), [])
 
-        report = self.work / "report"
+        # The publisher's report folder, as a clumsy build left it.
+        report, victim = self.work / "report", self.work / "victim.txt"
+        report.mkdir()
+        victim.write_text("the publisher's own")
+        os.mkfifo(report / "report.md")
+        (report / "machine-1-10-box-1.png").symlink_to(victim)
+        (report / "notes.txt").write_text("notes")
         checked = self.check(medium, report, "--any-launcher")
         self.assertEqual(checked.returncode, 1, checked.stdout + checked.stderr)
-        self.assertEqual([p.name for p in report.iterdir()], ["report.md"])
+        out = checked.stdout
+        self.assertIn("not ready: LAUNCH.EXE is not the launcher this kit ships, and it does "
+                      "otherwise", out)
+        escaped = [path for folder in ("/usr", "/etc", wd.ROOT / "kit", wd.RELEASE, medium)
+                   for path in pathlib.Path(folder).glob("escaped-by-*")]
+        self.assertEqual(escaped, [])
+        self.assertEqual(sorted(p.name for p in report.iterdir()),
+                         ["machine-%d-10-box-1.png" % n for n in range(1, 6)]
+                         + ["notes.txt", "report.md"])
+        self.assertTrue((report / "report.md").is_file())
+        self.assertEqual(victim.read_text(), "the publisher's own")
         text = (report / "report.md").read_text()
-        self.assertNotIn("signing key", text)
-        for stray in ("host-root", "leak.txt"):
-            self.assertIn(f"report folder: {stray} is not part of the report", text)
-        rows = machine_rows(checked.stdout)
+        for said in (out, text):
+            self.assertNotIn("FORGED", said)
+            self.assertNotIn("debug-only-child", said)
+        rows = machine_rows(out)
         self.assertEqual(len(rows), 5)
         for row in rows:
+            label = f"machine {row[0]}: "
             self.assertIn('"D:\\LAUNCH.EXE" child in D:\\', row[2])
-            self.assertIn("/bin/sh hostile.sh in", row[2])
-            self.assertIn(f"machine {row[0]}: C:\\escaped-unix.txt was written, which the "
-                          "launcher does not write", checked.stdout)
+            self.assertIn("/bin/sh hostile.sh in /medium (a Unix program)", row[2])
+            self.assertIn("a program named LAUNCH.EXE that could not be looked at", row[2])
+            self.assertIn("C:\\windows\\system32\\reg.exe add HKCU\\Software\\Microsoft\\Windows"
+                          "\\CurrentVersion\\Run /v evil /d evil.exe /f in /medium (a Windows "
+                          "program started outside LAUNCH.EXE's programs)", row[2])
+            for problem in (
+                    "C:\\windows\\system32\\evil.dll was written (5 bytes)",
+                    "C:\\windows\\win.ini was changed (16 bytes)",
+                    "C:\\machine-5-10-box-9.png was written",
+                    "registry value HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"
+                    '\\evil added = "evil.exe" (a program that Windows starts at every logon)',
+                    "registry key HKLM\\System\\CurrentControlSet\\Services\\evilsvc added "
+                    "(a service)",
+                    "/tmp/machine-5-10-box-9.png was written outside the machine's Windows",
+                    "LAUNCH.EXE shows [Hostile] A start program that hides what it does; the "
+                    "kit's launcher shows no box"):
+                self.assertRegex(out, re.escape(label) + ".*" + re.escape(problem))
+            self.assertEqual(label + "C:\\Program Files\\Lexivane\\Pyrn.DLL was deleted" in out,
+                             row[0][0] in "234", row[0])
+            self.assertIn(label + ("C:\\users\\customer\\Temp\\Lxv.exe is not what the kit's "
+                                   "launcher leaves" if row[0][0] != "2" else
+                                   "C:\\users\\customer\\Temp\\Lxv.exe was written ("), out)
         # Autorun meets a newer installed copy: the kit's launcher does nothing.
-        self.assertRegex(checked.stdout, r"machine 2 installed 9\.1, newer program, Windows "
-                         r"10: LAUNCH\.EXE starts .*LXV\.EXE.*; the kit's launcher starts nothing")
+        self.assertRegex(out, r"machine 2 installed 9\.1, newer program, Windows 10: LAUNCH\.EXE "
+                              r"starts .*child.*; the kit's launcher starts nothing")
+
+    def test_a_machine_that_fills_its_place_ends_the_check(self):
+        files = self.publisher_files()
+        (files / "hostile.sh").write_text('dd if=/dev/zero of="$WINEPREFIX/drive_c/fill" bs=1M\n'
+                                          'touch "$WINEPREFIX/drive_c/hostile-done"\n')
+        medium = self.work / "medium"
+        kit("make-medium.sh", "--plain", "--launcher", HOSTILE_LAUNCHER, files, medium)
+        checked = self.check(medium, "--any-launcher", "--jobs", "1")
+        self.assertEqual(checked.returncode, 3, checked.stdout + checked.stderr)
+        self.assertIn("writable place (1024 MiB) filled up", checked.stderr)
 
     def test_modules_named_outside_the_code_page_are_handed_over_on_each_windows(self):
         folder = self.work / "modules"
