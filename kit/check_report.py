@@ -18,7 +18,7 @@ def markdown(text):
 
 def picture_name(row, shot):
     """A box's picture in the report folder, named after its machine's
-    folder of pictures (see report_copy_out.py)."""
+    folder of pictures (see report_out.py)."""
     return f"{row['shots'].name}-{shot.name}"
 
 

@@ -17,12 +17,6 @@ from outside_tool import ToolFailed, run_tool
 ROOT = pathlib.Path(__file__).resolve().parents[1]
 RELEASE = pathlib.Path(os.environ.get("LAUNCH_RELEASE_DIR", ROOT / "build" / "release"))
 MEDIA = RELEASE / "media"
-# Runs a program as a debugger does and ends every program that it starts
-# before that program's code runs, recording how it was started.
-OBSERVER = RELEASE / "kit" / "observer" / "observe.exe"
-# Runs a command and records the Unix programs that run meanwhile in a
-# sealed view (the medium check's).
-PROCESS_WATCH = pathlib.Path(__file__).resolve().parent / "process_watch.py"
 # Time limits, in seconds: a Wine start (slow under an emulator) and a
 # call to xdotool or ImageMagick on the display.
 WINE_LIMIT = 120
@@ -260,25 +254,15 @@ def _run_once(program, *args, **kwargs):
         shutil.rmtree(work, ignore_errors=True)
 
 
-def _run_in(work, program, *args, cwd=None, timeout=40, extra_env=None, box_shots=None,
-            observe=False, watch=False):
+def _run_in(work, program, *args, cwd=None, timeout=40, extra_env=None, box_shots=None):
     """box_shots: a folder for a picture of every box, cropped to it
-    (box-1.png, ...);
-    observe: run the program under the observer, whose records then say what
-    it started (no Windows program that it starts runs);
-    watch: in a sealed view only, record the Unix programs that run
-    meanwhile too (Run.unix)."""
+    (box-1.png, ...)."""
     env = dict(environment())
     env["WINEDEBUG"] = "+msgbox"
     record = work / "record.txt"
     env["LXV_STANDIN_RECORD"] = unix_to_windows(record)
     env.update(extra_env or {})
     command = ["wine", program, *args]
-    if observe:
-        command[1:1] = [unix_to_windows(OBSERVER), unix_to_windows(record)]
-    watched = work / "watched.txt"
-    if watch:
-        command[0:0] = [sys.executable, str(PROCESS_WATCH), str(watched)]
     trace_path = work / "trace.txt"
     with open(trace_path, "w") as trace_file:
         process = subprocess.Popen(command, env=env, cwd=cwd,
@@ -327,12 +311,7 @@ def _run_in(work, program, *args, cwd=None, timeout=40, extra_env=None, box_shot
         raise BoxMismatch(f"{len(texts)} boxes traced but {len(boxes)} seen on the screen: "
                           f"texts {texts}, seen {boxes}")
     records = parse_records(record.read_text(errors="replace")) if record.exists() else []
-    run = Run(process.returncode, boxes, records, trace)
-    if watch:
-        if not watched.exists():
-            raise ToolFailed(f"the process watch recorded nothing (exit code {process.returncode})")
-        run.unix = parse_records(watched.read_text(errors="replace"))
-    return run
+    return Run(process.returncode, boxes, records, trace)
 
 
 def press_space(env, window):
@@ -353,5 +332,8 @@ def take_picture(env, window, shot):
             with open(os.environ["LAUNCH_CHECK_DEBUG"], "a") as debug:
                 debug.write(f"import {window}: {taken.stderr}\n")
         if window not in visible_windows(env):
+            if os.environ.get("LAUNCH_CHECK_DEBUG"):
+                with open(os.environ["LAUNCH_CHECK_DEBUG"], "a") as debug:
+                    debug.write(f"picture of {window}: the window went\n")
             return
         time.sleep(0.1)

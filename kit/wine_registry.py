@@ -74,7 +74,7 @@ def differences(before, after):
     """Every change from before to after (both parsed), in words, sorted."""
     changes = []
     was, now = existing(before), existing(after)
-    for key in sorted(was | now):
+    for key in sorted(set(before) | set(after)):
         if key not in now:
             changes.append(f"registry key {key} deleted{meaning(key)}")
             continue

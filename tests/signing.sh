@@ -29,12 +29,21 @@ if osslsigncode verify -CAfile certificate.pem -in tampered.exe >/dev/null 2>&1;
   echo "a tampered program passed verification" >&2
   exit 1
 fi
-# The medium check takes the signed program for the kit's launcher, the
-# tampered one not.
+# A byte of the signature itself changed: still the kit's launcher, but
+# with a broken signature.
+cp signed-release/launch.exe broken-signature.exe
+size=$(stat -c %s broken-signature.exe)
+printf 'X' | dd of=broken-signature.exe bs=1 seek=$((size - 300)) conv=notrunc 2>/dev/null
+# The medium check takes the signed program for the kit's launcher, its
+# signature whole; the tampered one not; the one with a broken signature for
+# the kit's launcher whose signature is broken.
 python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); from launcher_identity import *
-sys.exit(not is_kit_launcher(sys.argv[2], sys.argv[4], ".")
-         or is_kit_launcher(sys.argv[3], sys.argv[4], "."))' \
-  "$source/kit" signed-release/launch.exe tampered.exe "$release/launch.exe"
+signed, tampered, broken, release = sys.argv[2:]
+assert is_kit_launcher(signed, release, ".") and signature_problem(signed, ".") is None
+assert not is_kit_launcher(tampered, release, ".")
+assert is_kit_launcher(broken, release, ".")
+assert signature_problem(broken, ".") == "the signature does not verify"' \
+  "$source/kit" signed-release/launch.exe tampered.exe broken-signature.exe "$release/launch.exe"
 
 for medium in signed-release/media/*/LAUNCH.EXE; do
   cp signed-release/launch.exe "$medium"

@@ -30,9 +30,9 @@ bool LinuxChannel::Seal() {
 
 bool LinuxChannel::Send(const std::string &text) {
   for (size_t sent = 0; sent < text.size();) {
-    long done = LinuxCall(kWrite, kRecords,
-                          reinterpret_cast<long>(text.data() + sent),
-                          static_cast<long>(text.size() - sent));
+    long done =
+        LinuxCall(kWrite, kRecords, reinterpret_cast<long>(text.data() + sent),
+                  static_cast<long>(text.size() - sent));
     if (done <= 0) return false;
     sent += static_cast<size_t>(done);
   }

@@ -52,9 +52,8 @@ class Record {
     EnterCriticalSection(&lock_);
     if (reported_.insert(id).second) {
       Send("program=" + Escaped(start.program) +
-           "\ncommand_line=" + Escaped(start.command_line) +
-           "\ndirectory=" + Escaped(start.directory) +
-           "\nid=" + KeyText(id, process) + "\nend");
+           "\ncommand_line=" + Escaped(start.command_line) + "\ndirectory=" +
+           Escaped(start.directory) + "\nid=" + KeyText(id, process) + "\nend");
       LinuxChannel::AwaitLook();
     }
     LeaveCriticalSection(&lock_);
@@ -136,16 +135,16 @@ const ProcessCall resume = NtCall("NtResumeProcess");
 // while it runs, its loader rebuilds the block and sets the directory in it,
 // so a start counts once two reads in a row agree, and it stays suspended.
 void Catch(JobWatch &watch, DWORD id) {
-  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ |
-                                   PROCESS_TERMINATE | PROCESS_SUSPEND_RESUME |
-                                   SYNCHRONIZE,
-                               FALSE, id);
+  HANDLE process =
+      OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ |
+                      PROCESS_TERMINATE | PROCESS_SUSPEND_RESUME | SYNCHRONIZE,
+                  FALSE, id);
   if (!process) return;
   Start start, read;
   bool known = false, was_read = false;
-  for (DWORD since = GetTickCount(); !watch.record->Has(id) &&
-                                     Running(process) &&
-                                     GetTickCount() - since < 20000;
+  for (DWORD since = GetTickCount();
+       !watch.record->Has(id) && Running(process) &&
+       GetTickCount() - since < 20000;
        Sleep(10)) {
     suspend(process);
     bool now_read = ReadStart(process, read);
@@ -265,8 +264,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return 100;
   Record record;
   WindowWatch windows{&record};
-  if (!CreateThread(nullptr, 0, WatchWindows, &windows, 0, nullptr))
-    return 104;
+  if (!CreateThread(nullptr, 0, WatchWindows, &windows, 0, nullptr)) return 104;
 
   HANDLE job = CreateJobObjectW(nullptr, nullptr);
   JobWatch watch{CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1), 0,

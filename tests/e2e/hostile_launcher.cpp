@@ -30,8 +30,8 @@ static void StartDebugOnlyChild() {
 }
 
 static void Write(const char *path) {
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                            nullptr);
+  HANDLE file =
+      CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written;
   WriteFile(file, path, lstrlenA(path), &written, nullptr);
   CloseHandle(file);

@@ -80,6 +80,15 @@ class MediumKit(unittest.TestCase):
             (folder / name).write_text(f"{name}\r\n")
         return folder
 
+    def no_tools(self):
+        """A PATH with what the shell needs, none of the tools."""
+        folder = self.work / "bin"
+        if not folder.exists():
+            folder.mkdir()
+            for name in ("bash", "dirname"):
+                (folder / name).symlink_to(shutil.which(name))
+        return folder
+
     def check(self, medium, *args):
         """Runs the check; nothing that the medium runs may reach this
         machine's files, wherever the foreign program tries."""
@@ -103,10 +112,7 @@ class MediumKit(unittest.TestCase):
         out = self.work / "out"
         into_input = self.work / "into-input"
         into_input.symlink_to(self.work / "input")
-        no_tools = self.work / "bin"  # what the shell needs, none of the tools
-        no_tools.mkdir()
-        for name in ("bash", "dirname"):
-            (no_tools / name).symlink_to(shutil.which(name))
+        no_tools = self.no_tools()
         for change, message, code, where in (
                 (lambda folder: (folder / "Shared.604").unlink(), "Shared.604 is missing", 1, out),
                 (files("a?b.604"), "a?b.604: the name holds a character that Windows does not",
@@ -164,6 +170,14 @@ class MediumKit(unittest.TestCase):
         medium = self.work / "medium"
         for _ in range(2):
             self.assertEqual(kit("make-medium.sh", self.publisher_files(), medium).returncode, 0)
+        self.assertTrue((medium / "Lxv.Ex_").is_file())
+        self.assertEqual([p.name for p in self.work.glob(".make-medium*")], [])
+        # A run killed as it swapped the old medium aside: the next run puts
+        # it back, even one that then fails (here, without its tools).
+        (self.work / ".make-medium.killed").mkdir()
+        medium.rename(self.work / ".make-medium.killed" / "old")
+        failed = kit("make-medium.sh", self.publisher_files(), medium, PATH=str(self.no_tools()))
+        self.assertEqual(failed.returncode, 3, failed)
         self.assertTrue((medium / "Lxv.Ex_").is_file())
         self.assertEqual([p.name for p in self.work.glob(".make-medium*")], [])
 
@@ -313,6 +327,8 @@ class MediumKit(unittest.TestCase):
         folder = self.work / "medium"
         kit("make-medium.sh", self.publisher_files("[x](y)&z.604", "beta.604"), folder)
         os.truncate(folder / "Lxv.Ex_", 5000)
+        # Started by autorun without saying so.
+        (folder / "autorun.inf").write_text("[AutoRun]\r\nopen=LAUNCH.EXE\r\n")
         # An image whose Joliet names (what Windows reads) lack a probe file
         # and hold a module that its Unix names lack.
         medium = self.work / "broken.iso"
@@ -321,18 +337,24 @@ class MediumKit(unittest.TestCase):
                         "-hide", "iso_rr", "/beta.604", "--"], check=True, capture_output=True,
                        timeout=60)
         report = self.work / "report"
-        checked = self.check(medium, report, "--languages", "de")
+        checked = self.check(medium, report, "--languages", "ja,ru")
         self.assertEqual(checked.returncode, 1, checked.stdout + checked.stderr)
-        # The machines again as a German customer's: the boxes in German.
-        self.assertIn("[Startprüfung] Installationsdateien des Programms fehlen (2)",
-                      checked.stdout)
-        self.assertTrue((report / "machine-1-10-de-box-1.png").exists())
-        for problem in ("probe file Shared.604 is missing",
+        # The machines again as Japanese and Russian customers': their boxes
+        # whole, on the terminal and in the report.
+        text = (report / "report.md").read_text()
+        for said in (checked.stdout, text.replace("\\", "")):
+            self.assertRegex(said, r"プログラムのインストール ファイルが見つかりません \(2\) .*"
+                                   r"再インストールしてください。")
+            self.assertRegex(said, r"Отсутствуют установочные файлы программы \(2\) .*"
+                                   r"переустановите программу\.")
+        self.assertTrue((report / "machine-1-10-ja-box-1.png").exists())
+        for problem in ("autorun.inf opens LAUNCH.EXE without the argument autorun: on every "
+                        "insert, a customer whose installed copy is newer",
+                        "probe file Shared.604 is missing",
                         "Lxv.Ex_ does not expand: expands to",
                         "Shared.604 is a file of the image, but Windows does not see it",
                         "Windows sees beta.604, which the image's Unix names lack"):
             self.assertIn(problem, checked.stdout)
-        text = (report / "report.md").read_text()
         # The installed copies get the modules, names as they read.
         self.assertIn("D:\\\\\\[x\\]\\(y\\)&amp;z\\.604", text)
         # A picture of every box the report lists.
