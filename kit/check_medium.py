@@ -30,6 +30,8 @@ import pathlib
 import re
 import signal
 import sys
+import threading
+import time
 
 import check_report
 import customer_machines as machines
@@ -48,11 +50,31 @@ class CheckFailed(Exception):
     """The check itself could not run to its end (not a fault of the medium)."""
 
 
-def run_machines(seals, medium, command, args, work, foreign):
+class Progress:
+    """One line on stderr for each finished machine, with the time so far."""
+
+    def __init__(self, total, quiet):
+        self.total, self.quiet, self.done = total, quiet, 0
+        self.start = time.monotonic()
+        self.lock = threading.Lock()
+
+    def finished(self, row):
+        with self.lock:
+            self.done += 1
+            if self.quiet:
+                return
+            label = f"machine {row['name']}: "
+            said = row["problems"][0].removeprefix(label) if row["problems"] else "ok"
+            print(f"[{self.done}/{self.total}] {label}{said} "
+                  f"({time.monotonic() - self.start:.0f} s)", file=sys.stderr, flush=True)
+
+
+def run_machines(seals, medium, command, args, work, foreign, start):
     """Each machine's row (see machine_judgement), args.jobs machines at
     once; for a foreign start program, with the kit's launcher's run on the
-    same machine."""
+    same machine. Each row's problems are judged as it ends."""
     template = seals.template()
+    seals.locales([machines.locale(language) for language in [None] + args.languages])
     unreadable = seals.unreadable(medium.root)
     if unreadable:
         raise CheckFailed(f"{unreadable} cannot be read by the user that the machines run "
@@ -62,35 +84,38 @@ def run_machines(seals, medium, command, args, work, foreign):
     if foreign:
         seals.add_input("reference", machines.reference_medium(
             medium.root, medium.start_program, work))
-    rows, runs = [], []
+    rows = []
     for windows in args.windows:
         for language in [None] + args.languages:
             for number, description, installed in machines.machines(args.version,
                                                                      medium.reference_time()):
-                row = {"number": number, "windows": windows, "language": language,
-                       "name": f"{number} {description}, Windows {windows}"
-                               + (f", in {language}" if language else "")}
                 place = f"{number}-{windows}" + (f"-{language.lower()}" if language else "")
-                row["shots"] = work / f"machine-{place}"
-                row["shots"].mkdir()
-                rows.append(row)
-                runs.append((row, "run", "/medium", installed, windows, language))
-                if foreign:
-                    runs.append((row, "reference", "/reference", installed, windows, language))
+                rows.append({"number": number, "description": description,
+                             "windows": windows, "language": language,
+                             "installed": installed, "shots": work / f"machine-{place}",
+                             "name": f"{number} ({description}), Windows {windows}"
+                                     + (f", {language}" if language else "")})
+    progress = Progress(len(rows), args.quiet)
 
-    def run(row, key, drive, installed, windows, language):
+    def run(row):
         try:
-            return machines.run_start_program(seals, template, drive, installed, command,
-                                              windows, row["shots"] if key == "run" else None,
-                                              language)
-        except (TimeoutError, wd.BoxMismatch, SealFailed) as error:
+            row["shots"].mkdir()
+            row["run"] = machines.run_start_program(
+                seals, template, "/medium", row["installed"], command, row["windows"],
+                row["shots"], row["language"])
+            if foreign:
+                row["reference"] = {"run": machines.run_start_program(
+                    seals, template, "/reference", row["installed"], command, row["windows"],
+                    None, row["language"])}
+        except (TimeoutError, SealFailed) as error:
             raise CheckFailed(f"machine {row['name']}: {error}") from error
+        row["problems"] = judge.row_problems(medium, row, start)
+        progress.finished(row)
 
     pool = concurrent.futures.ThreadPoolExecutor(args.jobs)
     try:
-        done = [pool.submit(run, *each) for each in runs]
-        for (row, key, *_), future in zip(runs, done):
-            row[key] = future.result() if key == "run" else {"run": future.result()}
+        for future in [pool.submit(run, row) for row in rows]:
+            future.result()
     finally:
         # A failed run ends the check: the others are not waited for.
         pool.shutdown(wait=False, cancel_futures=True)
@@ -98,20 +123,46 @@ def run_machines(seals, medium, command, args, work, foreign):
 
 
 def verdict_of(reasons, start, foreign, rows):
+    more = f" (and {len(reasons) - 1} more problems)" if len(reasons) > 1 else ""
     if foreign:
         if not reasons:
             return (f"not ready: {start} is not the launcher this kit ships, though it did "
                     f"what the kit's launcher does on all {len(rows)} machines")
         return (f"not ready: {start} is not the launcher this kit ships, and it does "
-                f"otherwise: {reasons[0]}" + (f" (and {len(reasons) - 1} more problems)"
-                                              if len(reasons) > 1 else ""))
-    if not reasons:
-        return "ready: the medium keeps its promise"
-    return f"not ready: {reasons[0]}" + (f" (and {len(reasons) - 1} more problems)"
-                                         if len(reasons) > 1 else "")
+                f"otherwise: {reasons[0]}{more}")
+    return f"not ready: {reasons[0]}{more}" if reasons else "ready: the medium keeps its promise"
 
 
-def check(args, seals, work):
+class Outcome:
+    """What the report needs of a check, also of one that could not end."""
+
+    def __init__(self, args):
+        self.args, self.rows, self.medium_problems = args, [], []
+        self.title = f"{args.medium.name}"
+        self.files_seconds = 0.0
+        self.start = "LAUNCH.EXE"
+
+    def views(self):
+        return [check_report.view(row, self.start) for row in self.rows if "problems" in row]
+
+    def junit(self, error=None):
+        if self.args.junit_xml:
+            write_junit(self.args.junit_xml, check_report.junit(
+                self.title, self.rows, self.views(), self.medium_problems,
+                self.files_seconds, error))
+
+
+def write_junit(path, data):
+    folder, name = os.path.split(os.path.abspath(path))
+    try:
+        report_out.write_file(folder, name, data)
+    except OSError as error:
+        raise CheckFailed(f"the JUnit file could not be written: {path}: "
+                          f"{error.strerror}") from None
+
+
+def check(args, seals, work, outcome):
+    began = time.monotonic()
     try:
         root, problems = medium_files.open_medium(args.medium.resolve(), work)
     except medium_files.Usage as error:
@@ -119,38 +170,46 @@ def check(args, seals, work):
         return 2
     medium = medium_files.Medium(root.resolve())
     kind = "full" if medium.full else "modules-only"
+    outcome.title = f"{args.medium.name}: a {kind} medium"
     print(f"{args.medium}: a {kind} medium{', nested' if medium.nested else ''}")
     command = medium.lint()
-    reasons, rows = [], []
-    start = ntpath.basename(command[0]) if command else "LAUNCH.EXE"
+    rows = []
+    start = outcome.start = ntpath.basename(command[0]) if command else "LAUNCH.EXE"
     foreign = bool(command) and not launcher_identity.is_kit_launcher(
         medium.start_program, wd.RELEASE / "launch.exe", work)
+    identity = []
     if foreign and args.any_launcher:
         print(f"{start} is not the launcher this kit ships: on each machine the kit's "
               "launcher runs too, and every difference is named")
     elif foreign:
-        reasons.append(f"{start} is not the launcher this kit ships (neither its release "
-                       "build nor that build signed); --any-launcher runs it on the "
-                       "machines all the same")
+        identity.append(f"{start} is not the launcher this kit ships (neither its release "
+                        "build nor that build signed); --any-launcher runs it on the "
+                        "machines all the same")
     elif command and not filecmp.cmp(medium.start_program, wd.RELEASE / "launch.exe",
                                      shallow=False):
         broken = launcher_identity.signature_problem(medium.start_program, work)
         if broken:
-            reasons.append(f"{start}'s signature is broken: {broken}; Windows takes it for "
-                           "an unsigned program or refuses it (sign the release build "
-                           "again with kit/sign.sh)")
+            identity.append(f"{start}'s signature is broken: {broken}; Windows takes it for "
+                            "an unsigned program or refuses it (sign the release build "
+                            "again with kit/sign.sh)")
+    outcome.medium_problems = identity + problems + medium.problems
+    outcome.files_seconds = time.monotonic() - began
     if command and (args.any_launcher or not foreign):
-        rows = run_machines(seals, medium, command, args, work, foreign)
-        print(check_report.table(rows, start))
-    reasons += problems + medium.problems + judge.promise_problems(medium, rows)
-    reasons += [problem for row in rows for problem in judge.row_problems(row, start)]
+        outcome.rows = rows
+        rows += run_machines(seals, medium, command, args, work, foreign, start)
+    views = outcome.views()
+    if views:
+        print(check_report.table(views))
+    reasons = outcome.medium_problems + [p for row in rows for p in row["problems"]]
     verdict = verdict_of(reasons, start, foreign and args.any_launcher, rows)
     if args.report_dir:
         try:
             report_out.publish(args.report_dir, check_report.files(
-                f"{args.medium.name}: a {kind} medium", rows, start, verdict, reasons))
+                outcome.title, rows, views, verdict, not reasons and not foreign,
+                outcome.medium_problems, reasons))
         except report_out.CouldNotWrite as error:
             raise CheckFailed(f"the report could not be written: {error}") from None
+    outcome.junit()
     for reason in reasons:
         print(f"problem: {reason}")
     print(verdict)
@@ -172,7 +231,7 @@ def jobs(text):
 def names_from(known, what):
     """The parser of a comma-separated list of known names, each once."""
     def parse(text):
-        names = text.split(",")
+        names = list(known) if text == "all" else text.split(",")
         if any(name not in known for name in names) or len(set(names)) != len(names):
             raise argparse.ArgumentTypeError(
                 f"'{text}': give {what} once each, from " + ", ".join(known))
@@ -191,12 +250,17 @@ def parse_args(argv):
                              "95,nt4,xp,10 (default 10)")
     parser.add_argument("--languages", default=[], type=names_from(machines.LANGUAGES, "languages"), metavar="LIST",
                         help="also run every machine in these languages of Windows, for "
-                             "example de,ja (a picture of each box in the report)")
+                             "example de,ja, or all of them: all (a picture of each box in "
+                             "the report)")
     parser.add_argument("--any-launcher", action="store_true",
                         help="run a start program that is not this kit's launcher all the "
                              "same, and judge it by the kit's launcher on each machine")
     parser.add_argument("--jobs", default=os.cpu_count() or 1, type=jobs, metavar="N",
                         help="run N machines at once (default: the machine's CPUs)")
+    parser.add_argument("--junit-xml", type=pathlib.Path, metavar="FILE",
+                        help="also write the result as JUnit XML, for a build server")
+    parser.add_argument("--quiet", action="store_true",
+                        help="no line on stderr as each machine is done")
     parser.add_argument("medium", type=pathlib.Path, help="a medium folder or an .iso image")
     parser.add_argument("report_dir", type=pathlib.Path, nargs="?",
                         help="where to write report.md and a PNG of every box")
@@ -213,7 +277,7 @@ def paths(argv):
     if not args.medium.exists():
         print(f"check-medium.sh: {args.medium} does not exist", file=sys.stderr)
         return 2
-    for path in (args.medium, args.report_dir):
+    for path in (args.medium, args.report_dir, args.junit_xml):
         if path and "\n" in str(path.resolve()):
             print(f"check-medium.sh: {path}: a path with a line break", file=sys.stderr)
             return 2
@@ -225,6 +289,10 @@ def paths(argv):
     if args.any_launcher:
         print("--any-launcher")
     print(f"--jobs\n{args.jobs}")
+    if args.junit_xml:
+        print(f"--junit-xml\n{args.junit_xml.resolve()}")
+    if args.quiet:
+        print("--quiet")
     return 0
 
 
@@ -248,13 +316,17 @@ def main(argv):
 
     signal.signal(signal.SIGALRM, out_of_time)
     signal.alarm(limit)
+    outcome = Outcome(args)
     try:
         seals = Seals(private, int(os.environ["LAUNCH_CHECK_HOST_UID"]), wd.RELEASE)
-        work = private / "disk"
-        return check(args, seals, work)
+        return check(args, seals, private / "disk", outcome)
     except Exception as error:  # the check's own failure, never the medium's
         cause = " ".join(str(error).split()) or type(error).__name__
         print(f"check-medium.sh: the check could not run: {cause}", file=sys.stderr)
+        try:
+            outcome.junit(f"the check could not run: {cause}")
+        except CheckFailed as failed:
+            print(f"check-medium.sh: {failed}", file=sys.stderr)
         return 3
 
 

@@ -1,19 +1,15 @@
-"""The medium check's table, printed and in report.md, with a picture of
-every box: one row for each machine, its boxes, what started and what was
-written."""
+"""The medium check's report: what each run showed, started and changed, as
+the terminal's table, report.md (readable as text too), report.html and, for
+build servers, JUnit XML; with a picture of every box. Each run is seen the
+same way by all of them (view)."""
 
-import html
 import re
 
 import machine_judgement as judge
+import report_html
+import report_junit
 
-REPORT = "report.md"
-
-
-def markdown(text):
-    """Text as it reads in Markdown and HTML, whatever a file name holds."""
-    text = html.escape(text, quote=True)
-    return re.sub(r"([\\`*_{}\[\]()#+\-.!|~])", r"\\\1", text)
+REPORT, PAGE = "report.md", "report.html"
 
 
 def picture_name(row, shot):
@@ -22,39 +18,101 @@ def picture_name(row, shot):
     return f"{row['shots'].name}-{shot.name}"
 
 
-def cell(items):
-    return "<br>".join(item.replace("|", "\\|").replace("\n", " / ") for item in items) or "none"
+def column(row):
+    return (row["windows"], row["language"])
 
 
-def table(rows, start_program, escape=str, links=False):
-    """One row per machine; with links, each box carries its picture."""
-    lines = ["| Machine | Boxes | Started | Files written |", "|---|---|---|---|"]
+def column_heading(windows, language):
+    return f"Windows {windows}" + (f", {language}" if language else "")
+
+
+def view(row, start_program):
+    """A run as every form of the report shows it."""
+    run = row["run"]
+    boxes = []
+    for n, (caption, text) in enumerate(run.boxes, 1):
+        shot = row["shots"] / f"box-{n}.png"
+        boxes.append((caption, text, picture_name(row, shot) if shot.exists() else None))
+    changes = [f"{path} {change.what}" for path, change in run.files.items()]
+    changes += run.registry + run.outside
+    handed = judge.handed_over(run.files)
+    if handed is not None:
+        changes.append("list: " + " / ".join(handed))
+    place = f"m{row['number']}-{row['windows']}" + (
+        f"-{row['language'].lower()}" if row["language"] else "")
+    return {"id": place, "machine": row["number"], "column": column(row),
+            "name": row["name"], "machine_name": f"machine {row['number']} "
+            f"({row['description']})", "boxes": boxes,
+            "started": judge.started_texts(row, start_program), "changes": changes,
+            "problems": row["problems"], "seconds": run.seconds}
+
+
+def layout(rows):
+    """The grid's columns (Windows version and language) and rows
+    (machines), in the order the check ran them."""
+    columns, machines = {}, {}
     for row in rows:
+        columns.setdefault(column(row), column_heading(*column(row)))
+        machines.setdefault(row["number"], f"{row['number']} ({row['description']})")
+    return list(columns.items()), list(machines.items())
+
+
+# Markdown: machine texts go in code spans, where nothing but a table's bar
+# and a backtick means anything; the report's own words need no escaping
+# but for the few characters that Markdown or HTML would act on.
+def code(text):
+    text = text.replace("\r", "\\r").replace("\n", "\\n").replace("|", "\\|")
+    fence = "`" * (max((len(run) for run in re.findall(r"`+", text)), default=0) + 1)
+    pad = " " if text.startswith("`") or text.endswith("`") or not text.strip() else ""
+    return f"{fence}{pad}{text}{pad}{fence}"
+
+
+def plain(text):
+    text = text.replace("\r", " ").replace("\n", " ")
+    text = re.sub(r"\\(?=[!-/:-@\[-`{-~])", r"\\\\", text)
+    return re.sub(r"([`*_\[\]<>|])", r"\\\1", text)
+
+
+def cell(items):
+    return "<br>".join(items) or "none"
+
+
+def table(views, markdown=False):
+    """One row per run; in Markdown, each box carries its picture."""
+    wrap = code if markdown else (lambda text: text.replace("\n", " / "))
+    lines = ["| Machine | Boxes | Started | Changed |", "|---|---|---|---|"]
+    for each in views:
         boxes = []
-        for n, (caption, text) in enumerate(row["run"].boxes, 1):
-            shot = row["shots"] / f"box-{n}.png"
-            picture = f" ![box {n}]({picture_name(row, shot)})" if links and shot.exists() else ""
-            boxes.append(escape(f"[{caption}] {text}") + picture)
-        started = [escape(text) for text in judge.started_texts(row, start_program)]
-        run = row["run"]
-        written = [escape(f"{path} {change.what}") for path, change in run.files.items()]
-        written += [escape(text) for text in run.registry + run.outside]
-        handed = judge.handed_over(run.files)
-        if handed is not None:
-            written.append(escape("list: " + " / ".join(handed)))
-        cells = [[escape(row["name"])], boxes, started, written]
+        for n, (caption, text, picture) in enumerate(each["boxes"], 1):
+            shown = wrap(f"[{caption}] {text}")
+            boxes.append(shown + (f" ![box {n}]({picture})" if markdown and picture else ""))
+        cells = [[plain(each["name"]) if markdown else each["name"]], boxes,
+                 [wrap(text) for text in each["started"]],
+                 [wrap(text) for text in each["changes"]]]
         lines.append("| " + " | ".join(cell(x) for x in cells) + " |")
     return "\n".join(lines)
 
 
-def files(title, rows, start_program, verdict, reasons):
-    """The report's files: report.md and a picture of every box, by name."""
+def markdown_report(title, views, verdict, reasons):
+    text = [f"# {plain(title)}", "", table(views, markdown=True), ""]
+    text += [f"- problem: {plain(reason)}" for reason in reasons]
+    return "\n".join(text + ["", plain(verdict)]) + "\n"
+
+
+def files(title, rows, views, verdict, ready, medium_problems, reasons):
+    """The report folder's files: report.md, report.html and a picture of
+    every box, by name."""
     out = {}
     for row in rows:
         for shot in sorted(row["shots"].glob("*.png")):
             out[picture_name(row, shot)] = shot.read_bytes()
-    text = [f"# {markdown(title)}", "", table(rows, start_program, markdown, links=True), ""]
-    text += [f"- problem: {markdown(reason)}" for reason in reasons]
-    text += ["", markdown(verdict)]
-    out[REPORT] = ("\n".join(text) + "\n").encode()
+    out[REPORT] = markdown_report(title, views, verdict, reasons).encode()
+    columns, machines = layout(rows)
+    out[PAGE] = report_html.page(title, verdict, ready, medium_problems, views,
+                                 columns, machines).encode()
     return out
+
+
+def junit(medium, rows, views, medium_problems, files_seconds, error=None):
+    return report_junit.junit(medium, medium_problems, files_seconds, views,
+                              layout(rows)[0], error).encode()

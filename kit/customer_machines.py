@@ -58,14 +58,16 @@ def registry_additions(installed, program_name, windows):
         for key, values in keys.items())
 
 
-def preparation(installed, program_name, windows):
-    """What makes a machine (sealed_machine.Machine): its registry, and an
-    installed copy's folders and files as the stand-in's setup leaves them;
-    answers the registry files as the run finds them."""
+def preparation(installed, program_name, windows, registry):
+    """What makes a machine (sealed_machine.Machine): its registry (the
+    files of registry, Wine's in the machine's locale, and the machine's own
+    keys), and an installed copy's folders and files as the stand-in's setup
+    leaves them; answers the registry files as the run finds them."""
     def prepare(machine):
-        user = (machine.template / "user.reg").read_text(errors="replace")
-        user += registry_additions(installed, program_name, windows)
-        machine.put("user.reg", user.encode())
+        prepared = dict(registry)
+        prepared["user.reg"] += registry_additions(installed, program_name, windows)
+        for name, text in prepared.items():
+            machine.put(name, text.encode())
         if installed:
             machine.put(DATA, ("folder",))
             machine.put(INSTALL, ("folder",))
@@ -75,19 +77,25 @@ def preparation(installed, program_name, windows):
                             (wd.RELEASE / "standin" / "lxv.exe").read_bytes(), stamp)
                 machine.put(f"{INSTALL}/Pyrn.DLL",
                             (wd.RELEASE / "standin" / "pyrn.dll").read_bytes())
-        return {"user.reg": user}
+        return prepared
     return prepare
+
+
+def locale(language):
+    """The locale that makes Wine's Windows speak language (None: English)."""
+    return f"{LANGUAGES[language]}.UTF-8" if language else sealed_machine.ENGLISH
 
 
 def run_start_program(seals, template, drive_d, installed, command, windows, shots,
                       language=None):
     """Runs the start program on a machine made afresh, whose Windows speaks
     language (English without one): a sealed_machine.Run."""
-    locale = f"{LANGUAGES[language]}.UTF-8" if language else None
+    speaks = locale(language)
+    registry = sealed_machine.locale_registry(seals, template, speaks)
     return sealed_machine.run_machine(
         seals, template, drive_d,
-        preparation(installed, command[0].rpartition("\\")[2], windows), command, locale,
-        shots)
+        preparation(installed, command[0].rpartition("\\")[2], windows, registry), command,
+        speaks, shots)
 
 
 def reference_medium(root, program, work):

@@ -77,18 +77,15 @@ def setup_problems(medium, row):
     return []
 
 
-def promise_problems(medium, rows):
+def promise_problems(medium, row):
     """A full medium starts its setup on a fresh machine; a modules-only one
     hands its modules to an installed copy, older or newer."""
-    problems = []
-    for row in rows:
-        if medium.full and row["number"] == 1:
-            problems += setup_problems(medium, row)
-        elif not medium.full and row["number"] in (2, 3) and not handed_over(row["run"].files):
-            problems.append(f"machine {row['name']}: nothing was handed over: the medium "
-                            "carries no module that the launcher hands over (a name with "
-                            "604 or 304)")
-    return problems
+    if medium.full and row["number"] == 1:
+        return setup_problems(medium, row)
+    if not medium.full and row["number"] in (2, 3) and not handed_over(row["run"].files):
+        return [f"machine {row['name']}: nothing was handed over: the medium carries no "
+                "module that the launcher hands over (a name with 604 or 304)"]
+    return []
 
 
 def _boxes(boxes):
@@ -136,15 +133,17 @@ def reference_differences(row):
     return problems
 
 
-def row_problems(row, start_program):
-    """Programs beyond the medium's own and changes beyond the launcher's on
-    one machine, and, for a foreign start program, its differences from the
-    kit's launcher."""
+def row_problems(medium, row, start_program):
+    """What is wrong on one machine: the medium's promise not kept, programs
+    beyond the medium's own, changes beyond the launcher's, and, for a
+    foreign start program, its differences from the kit's launcher."""
     label = f"machine {row['name']}"
     run = row["run"]
+    promise = promise_problems(medium, row)
     beyond = [program_text(record, start_program) for record in run.unix]
-    problems = [f"{label}: only the medium's setup (or the installed application) may run, "
-                f"but {len(beyond)} other programs ran: " + "; ".join(beyond)] if beyond else []
+    problems = promise + ([f"{label}: only the medium's setup (or the installed application) "
+                           f"may run, but {len(beyond)} other programs ran: " + "; ".join(beyond)]
+                          if beyond else [])
     reference = row.get("reference")
     allowed = ({path.lower() for path in reference["run"].files} if reference
                else LAUNCHER_WRITES)

@@ -18,7 +18,8 @@ holds. It answers in JSON lines:
   {"done": true}
 
 The checker writes "finish" once the screen has been quiet; the recorder
-then ends Wine (which saves its registry) and every other process."""
+then ends Wine (which saves its registry) and every other process. Without
+a start program, it brings Wine up and ends it at once."""
 
 import ctypes
 import json
@@ -36,14 +37,12 @@ WINE_FOLDERS = ("/usr/lib/wine/", "/usr/lib/i386-linux-gnu/wine/",
                 "/usr/lib/x86_64-linux-gnu/wine/")
 # How long Wine may take to save its registry and end.
 WINE_END_SECONDS = 20
-
-
-T0 = time.monotonic()
+# What Wine says when its desktop did not come up in time (now and then):
+# a program then cannot show any window at all.
+NO_DESKTOP = (b"The explorer process failed to start", b"no driver could be loaded")
 
 
 def say(message):
-    if os.environ.get("LAUNCH_RECORDER_TIMES"):
-        message["t"] = round(time.monotonic() - T0, 3)
     sys.stdout.write(json.dumps(message) + "\n")
     sys.stdout.flush()
 
@@ -110,8 +109,7 @@ class Watch:
 
     def mark_before(self):
         """What ran so far (Wine coming up) is not the run's."""
-        self.before_table = process_table()
-        self.before = {(pid, row[1]) for pid, row in self.before_table.items()}
+        self.before = {(pid, row[1]) for pid, row in process_table().items()}
         self.before |= set(self.seen)
         self.seen = {}
 
@@ -193,15 +191,31 @@ class Recorder:
         self.devnull = os.open(os.devnull, os.O_RDWR)
         self.watch = Watch()
         self.codes = {}
+        # Wine's complaints, read for the one that says it had no desktop;
+        # never waited on: what does not fit is lost.
+        self.errors, self.errors_in = os.pipe()
+        os.set_blocking(self.errors, False)
+        os.set_blocking(self.errors_in, False)
+        self.said, self.no_desktop = b"", False
 
     def wine(self, *args, fds=()):
         """Starts a Wine command with nothing of the recorder's but fds (a
         list of (descriptor, number in the command))."""
-        actions = [(os.POSIX_SPAWN_DUP2, self.devnull, n) for n in (0, 1, 2)]
+        actions = [(os.POSIX_SPAWN_DUP2, self.devnull, n) for n in (0, 1)]
+        actions += [(os.POSIX_SPAWN_DUP2, self.errors_in, 2)]
         actions += [(os.POSIX_SPAWN_DUP2, fd, number) for fd, number in fds]
         pid = os.posix_spawnp(args[0], list(args), self.env, file_actions=actions)
         self.watch.own.add(pid)
         return pid
+
+    def hear_wine(self):
+        try:
+            self.said = (self.said + os.read(self.errors, 65536))[-4096:]
+        except BlockingIOError:
+            return
+        if not self.no_desktop and any(sign in self.said for sign in NO_DESKTOP):
+            self.no_desktop = True
+            say({"no_desktop": True})
 
     def wait(self, pid, limit):
         deadline = time.monotonic() + limit
@@ -213,15 +227,12 @@ class Recorder:
         return self.codes.pop(pid)
 
     def start_wine(self):
-        say({"recorder": True})
         self.wait(self.wine("wineserver", "-p"), 120)
-        say({"server": True})
         # Wine's services and desktop start with the first program: one
         # with none of the observer's descriptors to inherit. What Wine
         # starts for it (wineboot, and the services that wineboot starts)
         # has come up once wineboot has ended and the table stays the same.
         self.wait(self.wine("wine", self.settings["observer"], "--warm-up"), 120)
-        say({"warm-up ended": True})
         table, deadline = None, time.monotonic() + 120
         while time.monotonic() < deadline and (
                 table != (table := process_table().keys() - set(self.codes))
@@ -264,6 +275,7 @@ class Recorder:
                     os.close(records)
                     say({"ended": self.wait(observer, WINE_END_SECONDS)})
             self.codes.update(watch.reap())
+            self.hear_wine()
         os.close(looks)
 
     def end_everything(self):
@@ -296,13 +308,9 @@ def main(argv):
     ctypes.CDLL(None).prctl(PR_SET_DUMPABLE, 0, 0, 0, 0)
     recorder = Recorder(json.loads(argv[0]))
     recorder.start_wine()
-    say({"warm": True})
-    recorder.observe()
+    if recorder.settings["command"]:
+        recorder.observe()
     recorder.end_everything()
-    if recorder.env.get("LAUNCH_RECORDER_DEBUG"):
-        print(recorder.watch.before_table, file=sys.stderr)
-        for key, entry in recorder.watch.seen.items():
-            print(key, entry, file=sys.stderr)
     say({"processes": list(recorder.watch.records())})
     say({"done": True})
     return 0

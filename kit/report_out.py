@@ -1,16 +1,15 @@
 """Writes the medium check's report into the publisher's report folder: the
-files that the checker made itself (report.md and the box pictures, held by
-name and digest), each written beside its place under a name of its own and
+files that the checker made itself (report.md, report.html and the box
+pictures, held in memory), each written beside its place under a name of its own and
 then renamed into place, so that nothing already there is opened, followed
 or blocked on: a link, pipe, socket or device of that name is replaced, and
 the folder never holds a half-written report. The pictures of an earlier
 report go; anything else in the folder stays as it is."""
 
-import hashlib
 import os
 import re
 
-REPORT = "report.md"
+REPORT, PAGE = "report.md", "report.html"
 PICTURE = re.compile(r"machine-[1-5]-[0-9a-z.]{1,5}(-[a-z]{2}(-[a-z]{2})?)?-box-[0-9]{1,3}\.png")
 
 
@@ -19,31 +18,37 @@ class CouldNotWrite(Exception):
 
 
 def ours(name):
-    return name == REPORT or bool(PICTURE.fullmatch(name))
+    return name in (REPORT, PAGE) or bool(PICTURE.fullmatch(name))
 
 
 def publish(report_dir, files):
-    """files: {name: bytes}, names that ours() knows. Answers the digest of
-    each file as written."""
+    """files: {name: bytes}, names that ours() knows."""
     try:
         os.makedirs(report_dir, exist_ok=True)
         folder = os.open(report_dir, os.O_RDONLY | os.O_DIRECTORY)
     except OSError as error:
         raise CouldNotWrite(f"{report_dir}: {error.strerror}") from None
-    written = {}
     try:
         for name in os.listdir(folder):
             if ours(name) and name not in files:
                 _remove(folder, name)
         for name, data in files.items():
             assert ours(name), name
-            written[name] = _write(folder, name, data)
+            _write(folder, name, data)
     except OSError as error:
         raise CouldNotWrite(f"{os.path.join(report_dir, error.filename or '')}: "
                             f"{error.strerror}") from None
     finally:
         os.close(folder)
-    return written
+
+
+def write_file(folder, name, data):
+    """One file written as the report's are, in the folder named."""
+    handle = os.open(folder, os.O_RDONLY | os.O_DIRECTORY)
+    try:
+        _write(handle, name, data)
+    finally:
+        os.close(handle)
 
 
 def _remove(folder, name):
@@ -73,4 +78,3 @@ def _write(folder, name, data):
     except OSError as error:
         os.unlink(temporary, dir_fd=folder)
         raise OSError(error.errno, error.strerror, name) from None
-    return hashlib.sha256(data).hexdigest()

@@ -32,8 +32,10 @@ from outside_tool import ToolFailed, run_tool
 KIT = pathlib.Path(__file__).resolve().parent
 ROOT = KIT.parent
 # When the check runs as root, the machines run as the first of these that
-# nothing on this machine uses.
-UNUSED_IDS = range(64100, 64200)
+# no account, group or subordinate range of this machine has: a range that
+# no allocator uses (systemd keeps it unused, subordinate ids usually start
+# far below), so that every check finds the same one.
+UNUSED_IDS = range(1900000000, 1900000100)
 # The user as the machine's Windows sees it, inside the seal.
 USER, INSIDE_ID = "customer", 1000
 # The machine's writable place: its drive C: (what it changes of the
@@ -77,18 +79,27 @@ def overlay_path(path):
     return str(path).replace("\\", "\\\\").replace(",", "\\,").replace(":", "\\:")
 
 
-def unused_id():
-    """A uid and gid that no account, group or process of this machine has."""
-    users = {entry.pw_uid for entry in pwd.getpwall()}
-    groups = {entry.gr_gid for entry in grp.getgrall()}
-    running = set()
-    for process in pathlib.Path("/proc").glob("[0-9]*"):
+def subordinate_ranges():
+    ranges = []
+    for name in ("/etc/subuid", "/etc/subgid"):
         try:
-            running.add(process.stat().st_uid)
+            with open(name) as table:
+                for line in table:
+                    fields = line.strip().split(":")
+                    if len(fields) == 3 and fields[1].isdigit() and fields[2].isdigit():
+                        ranges.append(range(int(fields[1]), int(fields[1]) + int(fields[2])))
         except OSError:
             pass
+    return ranges
+
+
+def unused_id():
+    """A uid and gid that no account, group or subordinate range has."""
+    taken = {entry.pw_uid for entry in pwd.getpwall()} | {
+        entry.gr_gid for entry in grp.getgrall()}
+    ranges = subordinate_ranges()
     for candidate in UNUSED_IDS:
-        if candidate not in users | groups | running:
+        if candidate not in taken and not any(candidate in taken for taken in ranges):
             return candidate
     raise SealFailed(f"no unused uid in {UNUSED_IDS.start}-{UNUSED_IDS.stop - 1} to run "
                      "the machines as")
@@ -116,6 +127,12 @@ class Seals:
         self.inputs = {}
         for name, path in (("kit", KIT), ("release", self.release)):
             self.add_input(name, path)
+        for needed in (KIT, self.release / "kit" / "observer"):
+            unreadable = self.unreadable(needed)
+            if unreadable:
+                raise SealFailed(f"{unreadable} cannot be read by the user that the machines "
+                                 "run as: make the kit and its release build readable by all "
+                                 "(chmod -R a+rX)")
         self.numbers = itertools.count(1)
 
     def owned(self, path):
@@ -190,6 +207,7 @@ class Seals:
             fcntl.flock(lock, fcntl.LOCK_EX)
             if not (prefix / ".machine-ready").exists():
                 shutil.rmtree(prefix, ignore_errors=True)
+                shutil.rmtree(store / f"registry-{prefix.name}", ignore_errors=True)
                 prefix.mkdir()
                 self.owned(prefix)
                 made = self.place / "template"
@@ -202,7 +220,7 @@ class Seals:
                                                display),
                             "--setenv", "LAUNCH_WINEPREFIX", "/tmp/prefix",
                             "--setenv", "LAUNCH_DISPLAY", display.name,
-                            "--setenv", "HOME", "/tmp", "--setenv", "PATH", "/usr/bin:/bin",
+                            "--setenv", "HOME", "/tmp", "--setenv", "LC_ALL", "en_US.UTF-8",
                             "bash", "/kit/machine-template.sh")
                         run_tool(command, 1800)
                 finally:
@@ -210,6 +228,26 @@ class Seals:
                 if not (prefix / ".machine-ready").exists():
                     raise SealFailed(f"no Wine prefix could be made in {prefix}")
         return prefix
+
+    def locales(self, names):
+        """The machines' locales (such as ja_JP.UTF-8), made once into the
+        build tree whether or not this machine has them, and shown to the
+        machines as /locales: without its locale, Wine would read the
+        medium's file names as ASCII."""
+        store = ROOT / "build" / "medium-check" / "locales"
+        store.mkdir(parents=True, exist_ok=True)
+        with open(store / ".lock", "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            for name in names:
+                if not (store / name / "LC_CTYPE").exists():
+                    language, _, charset = name.partition(".")
+                    made = run_tool(["localedef", "--no-archive", "-i", language, "-f",
+                                     charset, store / name], 300, ok=None)
+                    if not (store / name / "LC_CTYPE").exists():
+                        raise SealFailed(f"the locale {name} could not be made (localedef "
+                                         f"exit code {made.returncode})")
+        if "locales" not in self.inputs:
+            self.add_input("locales", store)
 
     def scratch(self):
         folder = self.place / f"scratch-{next(self.numbers)}"

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake make g++ mingw-w64 wine wine32:i386 wine64 xvfb xdotool
           mscompress imagemagick xorriso googletest python3 clang-14
           libclang-rt-14-dev osslsigncode openssl bubblewrap locales
-          fonts-wqy-microhei)
+          fonts-wqy-microhei chromium)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

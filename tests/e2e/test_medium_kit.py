@@ -13,7 +13,9 @@ import subprocess
 import tempfile
 import time
 import unittest
+from xml.etree import ElementTree
 
+import browser_page
 from launch_case import wd
 
 FOREIGN_SETUP = pathlib.Path(os.environ["FOREIGN_SETUP"])
@@ -209,27 +211,45 @@ class MediumKit(unittest.TestCase):
             bad = kit("check-medium.sh", option, value, wd.MEDIA / "compressed")
             self.assertEqual(bad.returncode, 2, bad)
 
-    def test_image_of_a_foreign_setup_round_trip(self):
+    def test_image_of_a_foreign_setup_round_trip_with_one_job_or_two(self):
         images = [self.work / "a.iso", self.work / "b.iso"]
         for image in images:
             self.assertEqual(kit("make-medium.sh", "--label", "LXV_91",
                                  self.publisher_files(), image).returncode, 0)
         self.assertEqual(images[0].read_bytes(), images[1].read_bytes())
-        checked = self.check(images[0])
-        self.assertEqual(checked.returncode, 0, checked.stdout + checked.stderr)
-        rows = machine_rows(checked.stdout)
+        checks = [self.check(images[0], self.work / name, "--jobs", jobs, "--junit-xml",
+                             self.work / f"{name}.xml", *quiet)
+                  for name, jobs, quiet in (("one", "1", ["--quiet"]), ("two", "2", []))]
+        for checked in checks:
+            self.assertEqual(checked.returncode, 0, checked.stdout + checked.stderr)
+        rows = machine_rows(checks[0].stdout)
         self.assertEqual([row[1] for row in rows], ["none"] * 5)
         started = [row[2] for row in rows]
         self.assertEqual(started[1], "none")
         for cell in started[:1] + started[2:]:
             self.assertIn(TEMP_SETUP, cell)
+        # Two machines at once make the same report as one at a time, and
+        # say how far they are, but when told to be quiet.
+        self.assertEqual(checks[0].stdout, checks[1].stdout)
+        self.assertEqual(checks[0].stderr, "")
+        self.assertRegex(checks[1].stderr, r"^(\[[1-5]/5\] machine [1-5] \([^)]+\), Windows 10: "
+                                           r"ok \([0-9]+ s\)\n){5}$")
+        for name in ("report.md", "report.html"):
+            self.assertEqual((self.work / "one" / name).read_bytes(),
+                             (self.work / "two" / name).read_bytes(), name)
+        junit = [re.sub(r' time="[0-9.]+"', "", (self.work / f"{name}.xml").read_text())
+                 for name in ("one", "two")]
+        self.assertEqual(junit[0], junit[1])
 
     def test_a_start_program_that_never_ends_is_cut_off_sealed(self):
         medium = self.work / "medium"
         kit("make-medium.sh", "--launcher", FOREIGN_SETUP, self.publisher_files(), medium)
-        checked = self.check(medium, "--any-launcher")
+        junit = self.work / "junit.xml"
+        checked = self.check(medium, "--any-launcher", "--junit-xml", junit)
         self.assertEqual(checked.returncode, 3, checked.stdout + checked.stderr)
         self.assertIn("the check could not run", checked.stderr)
+        error = ElementTree.parse(junit).getroot().find("testsuite/testcase/error")
+        self.assertIn("did not end within 40 seconds", error.get("message"))
         self.assertEqual(list(pathlib.Path("/tmp").glob("check-medium-*")), [])
 
     def test_a_hostile_start_program_is_seen_whole_and_reaches_nothing(self):
@@ -260,7 +280,7 @@ class MediumKit(unittest.TestCase):
         self.assertEqual(escaped, [])
         self.assertEqual(sorted(p.name for p in report.iterdir()),
                          ["machine-%d-10-box-1.png" % n for n in range(1, 6)]
-                         + ["notes.txt", "report.md"])
+                         + ["notes.txt", "report.html", "report.md"])
         self.assertTrue((report / "report.md").is_file())
         self.assertEqual(victim.read_text(), "the publisher's own")
         text = (report / "report.md").read_text()
@@ -295,7 +315,7 @@ class MediumKit(unittest.TestCase):
                                    "launcher leaves" if row[0][0] != "2" else
                                    "C:\\users\\customer\\Temp\\Lxv.exe was written ("), out)
         # Autorun meets a newer installed copy: the kit's launcher does nothing.
-        self.assertRegex(out, r"machine 2 installed 9\.1, newer program, Windows 10: LAUNCH\.EXE "
+        self.assertRegex(out, r"machine 2 \(installed 9\.1, newer program\), Windows 10: LAUNCH\.EXE "
                               r"starts .*child.*; the kit's launcher starts nothing")
 
     def test_a_machine_that_fills_its_place_ends_the_check(self):
@@ -308,20 +328,54 @@ class MediumKit(unittest.TestCase):
         self.assertEqual(checked.returncode, 3, checked.stdout + checked.stderr)
         self.assertIn("writable place (1024 MiB) filled up", checked.stderr)
 
-    def test_modules_named_outside_the_code_page_are_handed_over_on_each_windows(self):
+    def test_the_report_a_publisher_opens(self):
         folder = self.work / "modules"
         folder.mkdir()
         for name in ("alpha.604", "\u6a21\u5757.604"):
             (folder / name).write_text(name)
-        medium = self.work / "modules.iso"
+        medium = self.work / "medium"
         kit("make-medium.sh", folder, medium)
-        checked = self.check(medium, "--windows", "95,10")
-        self.assertEqual(checked.returncode, 0, checked.stdout + checked.stderr)
+        # A name that would be markup, on a medium folder of the publisher's.
+        hostile = "<img src=x onerror=alert(1)>.604"
+        (medium / hostile).write_text("x")
+        report, junit = self.work / "report", self.work / "junit.xml"
+        checked = self.check(medium, report, "--windows", "95,10", "--languages", "de",
+                             "--junit-xml", junit)
+        self.assertEqual(checked.returncode, 1, checked.stdout + checked.stderr)
         rows = machine_rows(checked.stdout)
-        self.assertEqual([row[0].rpartition(", ")[2] for row in rows],
-                         ["Windows 95"] * 5 + ["Windows 10"] * 5)
-        for row in rows[1:3] + rows[6:8]:
-            self.assertRegex(row[3], r"list: D:\\alpha\.604 / D:\\[^?\\]{1,8}\.604$")
+        columns = [f"Windows {w}{l}" for w in ("95", "10") for l in ("", ", de")]
+        self.assertEqual([row[0].partition("), ")[2] for row in rows],
+                         [column for column in columns for _ in range(5)])
+        for row in rows:
+            if row[0][0] in "23":
+                self.assertRegex(row[3], r"D:\\alpha\.604 / D:\\[^?\\]{1,8}\.604$")
+        self.assertEqual(len(re.findall(r"^\[[0-9]+/20\] machine ", checked.stderr, re.M)), 20)
+        # For the build server: a suite for the medium's files and one for
+        # each version and language, a case for each machine.
+        suites = ElementTree.parse(junit).getroot().findall("testsuite")
+        self.assertEqual([suite.get("name") for suite in suites],
+                         ["the medium's files"] + columns)
+        self.assertEqual([len(suite.findall("testcase")) for suite in suites], [1] + [5] * 4)
+        self.assertIn(hostile, suites[0].find("testcase/failure").get("message"))
+        self.assertTrue(all(float(case.get("time")) >= 0 for case in ElementTree.parse(
+            junit).getroot().iter("testcase")))
+        # The page in a browser: every picture there, a cell for each run,
+        # the hostile name as text, nothing asked of the network.
+        page = browser_page.Page(report / "report.html")
+        try:
+            widths = page.evaluate("[...document.images].map(image => image.naturalWidth)")
+            self.assertTrue(widths and all(widths), widths)
+            self.assertEqual(page.evaluate("document.querySelectorAll('td[id]').length"), 20)
+            self.assertIn(hostile, page.evaluate("document.body.innerText"))
+            self.assertEqual(page.evaluate("document.querySelectorAll('[onerror]').length"), 0)
+            self.assertEqual(page.errors, [])
+            self.assertEqual([url for url in page.requests if not url.startswith("file:")], [])
+            (self.work / "page.png").write_bytes(page.screenshot())
+        finally:
+            page.close()
+        colours = subprocess.run(["identify", "-format", "%k", self.work / "page.png"],
+                                 capture_output=True, text=True, check=True).stdout
+        self.assertGreater(int(colours), 50)
 
     def test_broken_medium_is_refused_with_its_causes(self):
         folder = self.work / "medium"
@@ -356,7 +410,7 @@ class MediumKit(unittest.TestCase):
                         "Windows sees beta.604, which the image's Unix names lack"):
             self.assertIn(problem, checked.stdout)
         # The installed copies get the modules, names as they read.
-        self.assertIn("D:\\\\\\[x\\]\\(y\\)&amp;z\\.604", text)
+        self.assertIn("`list: D:\\alpha.604 / D:\\beta.604 / D:\\[x](y)&z.604`", text)
         # A picture of every box the report lists.
         boxes = [box for row in machine_rows(text)
                  for box in row[1].split("<br>") if box != "none"]

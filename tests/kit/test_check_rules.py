@@ -9,6 +9,7 @@ import unittest
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "kit"))
 import machine_recorder  # noqa: E402
 import medium_files  # noqa: E402
+import sealed_machine  # noqa: E402
 import wine_registry  # noqa: E402
 
 
@@ -63,6 +64,15 @@ class RegistryChanges(unittest.TestCase):
         after = '[System\\\\CurrentControlSet\\\\Services\\\\evil] 1\n"ImagePath"="evil.exe"\n'
         self.assertIn("registry key HKCU\\System\\CurrentControlSet\\Services\\evil added "
                       "(a service)", wine_registry.differences({}, registry(after)))
+
+
+class Boxes(unittest.TestCase):
+    def test_the_screens_windows_with_the_texts_read_from_them(self):
+        self.assertEqual(sealed_machine.boxes_shown(
+            ["Setup", "winedbg.exe", "Setup"],
+            [("Setup", "first"), ("Setup", "second"), ("Brief", "gone at once")]),
+            [("Setup", "first"), ("winedbg.exe", ""), ("Setup", "second"),
+             ("Brief", "gone at once")])
 
 
 class RecordedProcesses(unittest.TestCase):
