@@ -44,7 +44,9 @@ def view(row, start_program):
             "name": row["name"], "machine_name": f"machine {row['number']} "
             f"({row['description']})", "boxes": boxes,
             "started": judge.started_texts(row, start_program), "changes": changes,
-            "problems": row["problems"], "seconds": run.seconds}
+            "problems": row["problems"], "seconds": run.seconds,
+            "problems_here": [p.removeprefix(f"machine {row['name']}: ")
+                              for p in row["problems"]]}
 
 
 def layout(rows):

@@ -60,7 +60,7 @@ def _cell(view):
     parts.append("<h3>Started</h3>" + _list(view["started"], code=True))
     parts.append("<h3>Changed</h3>" + _list(view["changes"], code=True))
     if view["problems"]:
-        parts.append("<h3>Problems</h3>" + _list(view["problems"]))
+        parts.append("<h3>Problems</h3>" + _list(view["problems_here"]))
     kind = "problem" if view["problems"] else "ok"
     return f'<td id="{view["id"]}" class="{kind}">' + "".join(parts) + "</td>"
 

@@ -76,10 +76,11 @@ def observer_records(lines, run):
 
 
 class Machine:
-    """A machine made for one run: prepared is what the checker puts on it
-    ({path in the prefix: bytes, or ("link", target)}, with file times in
-    prepared_times), registry the prefix's registry files as the run finds
-    them ({name: text})."""
+    """A machine made for one run, in a tmpfs of its own: the prepared
+    prefix as the overlay's lower layer, what the checker puts on the
+    machine (put) in its upper layer, which the run then changes; placed is
+    what was put ({path in the prefix: entry as machine_changes compares
+    it})."""
 
     def __init__(self, seals, template, number, drive_d):
         self.seals, self.template = seals, template
