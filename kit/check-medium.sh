@@ -8,7 +8,7 @@
 # simulated customer machines, and prints what each customer would see, what
 # was started and what was written (REPORT_DIR gets it as Markdown with a
 # picture of every box). Every program that runs meanwhile is recorded and
-# ended (check_medium.py --help says more).
+# ended (kit/checking/check_medium.py; --help says more).
 #
 # Each machine runs in a seal of its own (bubblewrap): its own process
 # table, no network, no capability, as a user that owns nothing here (an
@@ -23,17 +23,19 @@ set -uo pipefail
 kit=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(dirname "$kit")
 release=$(realpath -m "${LAUNCH_RELEASE_DIR:-$root/build/release}")
-python=/usr/bin/python3
+# The kit is found where this script lies, never in the caller's folder or
+# Python path.
+python=(env PYTHONPATH="$root" /usr/bin/python3 -P)
 
 for arg in "$@"; do
-  case $arg in -h|--help) exec "$python" "$kit/check_medium.py" --help ;; esac
+  case $arg in -h|--help) exec "${python[@]}" -m kit.checking.check_medium --help ;; esac
 done
 could_not_run() { echo "check-medium.sh: the check could not run: $1" >&2; exit 3; }
 
 # The checker reads the arguments first: --help and usage errors answer at
 # once. It prints the medium, the report folder and the options, one a line.
-paths=$("$python" -c 'import sys; sys.path.insert(0, sys.argv[1]); import check_medium
-sys.exit(check_medium.paths(sys.argv[2:]))' "$kit" "$@")
+paths=$("${python[@]}" -c 'import sys; from kit.checking import check_medium
+sys.exit(check_medium.paths(sys.argv[1:]))' "$@")
 case $? in 0) ;; 2) exit 2 ;; *) could_not_run "its arguments could not be read" ;; esac
 mapfile -t lines <<<"$paths"
 medium=${lines[0]} report=${lines[1]} options=("${lines[@]:2}")
@@ -65,7 +67,7 @@ trap 'cleanup; trap - EXIT; exit 143' TERM
 namespaces=(--mount --net --propagation private)
 [ "$(id -u)" -eq 0 ] || namespaces+=(--user --map-root-user)
 LAUNCH_CHECK_PRIVATE=$private LAUNCH_CHECK_HOST_UID=$(id -u) LAUNCH_RELEASE_DIR=$release \
-  unshare "${namespaces[@]}" -- "$python" "$kit/check_medium.py" "${options[@]}" \
+  unshare "${namespaces[@]}" -- "${python[@]}" -m kit.checking.check_medium "${options[@]}" \
   "$medium" ${report:+"$report"} &
 checker=$!
 wait "$checker"

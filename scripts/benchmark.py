@@ -14,8 +14,8 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "kit"))
-import wine_driver as wd  # noqa: E402
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1]))
+from kit.common import wine_driver as wd  # noqa: E402
 
 PAIRS = int(os.environ.get("BENCHMARK_PAIRS", "20"))
 IDLE = wd.RELEASE / "standin" / "idle.exe"

@@ -8,8 +8,8 @@ import subprocess
 import sys
 import tempfile
 
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "kit"))
-import wine_driver as wd  # noqa: E402
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1]))
+from kit.common import wine_driver as wd  # noqa: E402
 
 SHOTS = wd.ROOT / "build" / "demo"
 KIT = wd.ROOT / "kit"

@@ -37,13 +37,13 @@ printf 'X' | dd of=broken-signature.exe bs=1 seek=$((size - 300)) conv=notrunc 2
 # The medium check takes the signed program for the kit's launcher, its
 # signature whole; the tampered one not; the one with a broken signature for
 # the kit's launcher whose signature is broken.
-python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); from launcher_identity import *
+python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); from kit.checking.launcher_identity import *
 signed, tampered, broken, release = sys.argv[2:]
 assert is_kit_launcher(signed, release, ".") and signature_problem(signed, ".") is None
 assert not is_kit_launcher(tampered, release, ".")
 assert is_kit_launcher(broken, release, ".")
 assert signature_problem(broken, ".") == "the signature does not verify"' \
-  "$source/kit" signed-release/launch.exe tampered.exe broken-signature.exe "$release/launch.exe"
+  "$source" signed-release/launch.exe tampered.exe broken-signature.exe "$release/launch.exe"
 
 for medium in signed-release/media/*/LAUNCH.EXE; do
   cp signed-release/launch.exe "$medium"

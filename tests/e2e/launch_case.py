@@ -1,18 +1,17 @@
 """Shared set-up for the end-to-end cases: a fresh copy of a sample medium,
 mapped as drive D: (a CD-ROM drive), and an empty temporary directory."""
 
-import getpass
 import pathlib
 import sys
 import shutil
 import tempfile
 import unittest
 
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "kit"))
-import wine_driver as wd  # noqa: E402
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2]))
+from kit.common import wine_driver as wd  # noqa: E402
 
 # The Windows temporary directory of the prefix's user.
-TEMP = "C:\\users\\" + getpass.getuser() + "\\Temp"
+TEMP = wd.windows_temp().rstrip("\\")
 
 
 class LaunchCase(unittest.TestCase):

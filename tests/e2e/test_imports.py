@@ -11,8 +11,8 @@ import struct
 import subprocess
 import unittest
 
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "kit"))
-import wine_driver as wd  # noqa: E402
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2]))
+from kit.common import wine_driver as wd  # noqa: E402
 
 # LZ32.DLL is not a known DLL: imported, a copy planted beside the program
 # would be loaded in its place. It is loaded from the system directory.

@@ -6,11 +6,9 @@ import pathlib
 import sys
 import unittest
 
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "kit"))
-import machine_recorder  # noqa: E402
-import medium_files  # noqa: E402
-import sealed_machine  # noqa: E402
-import wine_registry  # noqa: E402
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2]))
+from kit.checking import medium_files  # noqa: E402
+from kit.sealing import machine_recorder, sealed_machine, wine_registry  # noqa: E402
 
 
 class AutorunInf(unittest.TestCase):

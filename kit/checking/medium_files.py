@@ -4,9 +4,9 @@ probes, the compressed files and their dates; for a folder, what a disc
 made from it would not carry; for an image, where its two trees of names
 differ."""
 
-import image_trees
-import make_medium
-import szdd
+from kit.common import image_trees
+from kit.common import szdd
+from kit.common.windows_names import Refused, check_name, windows_key
 
 # A file has no DOS date before 1980 (local time): the earliest date that is
 # 1980 in every time zone.
@@ -21,7 +21,7 @@ def find(folder, name):
     """The entry of folder named name without regard to case, as Windows finds it."""
     if folder.is_dir():
         for entry in folder.iterdir():
-            if entry.name.lower() == name.lower():
+            if windows_key(entry.name) == windows_key(name):
                 return entry
     return None
 
@@ -66,7 +66,7 @@ class Medium:
             self.problems.append(f"autorun.inf opens {program}, which is not on the medium")
             return None
         self.start_program = entry
-        if entry.name.upper() != "LAUNCH.EXE":
+        if windows_key(entry.name) != "LAUNCH.EXE":
             self.problems.append(f"autorun.inf opens {program}: the medium's start program "
                                  "is LAUNCH.EXE")
         if not arguments or arguments[0].lower() != "autorun":
@@ -102,7 +102,7 @@ class Medium:
                 self.problems.append(f"probe file {' or '.join(names)} is missing in "
                                      f"{self.windows_dir}: the launcher says the install "
                                      "files are missing")
-        if not any(e.name.lower().startswith("dial") for e in self.files.iterdir()):
+        if not any(windows_key(e.name).startswith("DIAL") for e in self.files.iterdir()):
             self.problems.append(f"no Dial* entry in {self.windows_dir}: the launcher "
                                  "says the install files are missing")
 
@@ -172,7 +172,7 @@ def folder_problems(path):
             problems.append(f"{entry.relative_to(path)} is a symbolic link or a special "
                             "file: a disc made from this folder may leave it out")
         try:
-            make_medium.check_name(entry.relative_to(path), entry.name)
-        except make_medium.Refused as error:
+            check_name(entry.relative_to(path), entry.name)
+        except Refused as error:
             problems.append(str(error))
     return problems

@@ -7,7 +7,7 @@ import os
 import re
 import shlex
 
-from outside_tool import limit_for, run_tool
+from kit.common.outside_tool import limit_for, run_tool
 
 # xorriso's -read_fs for each tree: Rock Ridge where the image has it; Joliet
 # where Rock Ridge is ignored.

@@ -12,9 +12,9 @@ import sys
 import tempfile
 import time
 
-from outside_tool import ToolFailed, run_tool
+from kit.common.outside_tool import ToolFailed, run_tool
 
-ROOT = pathlib.Path(__file__).resolve().parents[1]
+ROOT = pathlib.Path(__file__).resolve().parents[2]
 RELEASE = pathlib.Path(os.environ.get("LAUNCH_RELEASE_DIR", ROOT / "build" / "release"))
 MEDIA = RELEASE / "media"
 # Time limits, in seconds: a Wine start (slow under an emulator) and a
@@ -56,9 +56,15 @@ def unix_to_windows(path):
     return "Z:" + str(path).replace("/", "\\")
 
 
+def windows_temp(user=None):
+    """The Windows temporary directory of a Wine prefix's user (by default,
+    this machine's user, whom the tests' prefix has), as Windows names it."""
+    return f"C:\\users\\{user or getpass.getuser()}\\Temp\\"
+
+
 def temp_directory():
     """The Windows temporary directory of the prefix's user, as a Unix path."""
-    return prefix() / "drive_c" / "users" / getpass.getuser() / "Temp"
+    return prefix() / "drive_c" / windows_temp()[3:].replace("\\", "/")
 
 
 def clear_temp_directory():

@@ -33,14 +33,14 @@ import sys
 import threading
 import time
 
-import check_report
-import customer_machines as machines
-import launcher_identity
-import machine_judgement as judge
-import medium_files
-import report_out
-import wine_driver as wd
-from seal import SealFailed, Seals
+from kit.checking import customer_machines as machines
+from kit.checking import launcher_identity
+from kit.checking import machine_judgement as judge
+from kit.checking import medium_files
+from kit.common import wine_driver as wd
+from kit.report import check_report
+from kit.report import report_out
+from kit.sealing.seal import SealFailed, Seals
 
 # The whole check's time bound: a start, and a bound for each machine's run.
 CHECK_SECONDS, RUN_SECONDS = 600, 240

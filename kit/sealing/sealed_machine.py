@@ -15,9 +15,9 @@ import subprocess
 import threading
 import time
 
-import machine_changes
-import wine_driver as wd
-from seal import MACHINE_BYTES, MS_NODEV, MS_NOSUID, SealFailed, mount, overlay_path, unmount
+from kit.common import wine_driver as wd
+from kit.sealing import machine_changes
+from kit.sealing.seal import MACHINE_BYTES, MS_NODEV, MS_NOSUID, SealFailed, mount, overlay_path, unmount
 
 # The locale of a machine that speaks English, whatever this machine's is.
 ENGLISH = "en_US.UTF-8"
@@ -216,7 +216,8 @@ def _recorder(seals, machine, display, locale, command):
     folders = {"/prefix": machine.place / "prefix", "/tmp": machine.place / "tmp",
                "/dev/shm": machine.place / "shm"}
     bwrap = seals.bwrap(*seals.machine_view(folders, display), "--as-pid-1",
-                        "python3", "/kit/machine_recorder.py", json.dumps(settings))
+                        "python3", "/kit/sealing/machine_recorder.py",
+                        json.dumps(settings))
     return subprocess.Popen(bwrap, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL)
 

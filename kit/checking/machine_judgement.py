@@ -12,13 +12,15 @@ machine)."""
 import hashlib
 import ntpath
 
-from seal import USER
+from kit.common import wine_driver as wd
+from kit.common.windows_names import windows_key
+from kit.sealing.seal import USER
 
-TEMP = "C:\\users\\" + USER + "\\Temp\\"
+TEMP = wd.windows_temp(USER)
 DATA, INSTALL = "C:\\Lexivane Data\\", "C:\\Program Files\\Lexivane\\"
 # What the launcher writes on drive C:: the program and library expanded
 # for setup, and the hand-off list in the data or install directory.
-LAUNCHER_WRITES = {path.lower() for path in (TEMP + "Lxv.exe", TEMP + "Pyrn.DLL",
+LAUNCHER_WRITES = {windows_key(path) for path in (TEMP + "Lxv.exe", TEMP + "Pyrn.DLL",
                                              DATA + "AutoLoad.Lst", INSTALL + "AutoLoad.Lst")}
 
 
@@ -47,7 +49,7 @@ def started_texts(row, start_program):
 def handed_over(files):
     """The module lines of the hand-off list written on a machine, or None."""
     for path, change in files.items():
-        if path.lower().endswith("\\autoload.lst") and change.written:
+        if windows_key(path).endswith("\\AUTOLOAD.LST") and change.written:
             data = change.written.data or b""
             lines = data.decode("cp1252", "replace").split("\r\n")
             return lines[:-2] if lines[-2:] == ["Setup 2.0", ""] else lines
@@ -63,7 +65,7 @@ def setup_problems(medium, row):
     if not setups:
         return [f"{label}: the launcher started no setup with the medium directory "
                 f"{medium.windows_dir}" + (f" (it started {'; '.join(lines)})" if lines else "")]
-    if medium.program and medium.program.name.lower().endswith("_"):
+    if medium.program and medium.program.name.endswith("_"):
         for name, entry in (("Lxv.exe", medium.program), ("Pyrn.DLL", medium.library)):
             source = entry.name if entry else "its compressed file"
             written = row["run"].files.get(TEMP + name)
@@ -72,7 +74,7 @@ def setup_problems(medium, row):
                     and written.written.digest == hashlib.sha256(expanded).hexdigest()):
                 return [f"{label}: the setup program's {name} is not {source} "
                         "expanded byte for byte"]
-    elif not setups[0].upper().startswith(medium.windows_dir + "LXV.EXE"):
+    elif not windows_key(setups[0]).startswith(windows_key(medium.windows_dir + "LXV.EXE")):
         return [f"{label}: setup was not started from the medium: {setups[0]}"]
     return []
 
@@ -98,7 +100,7 @@ def _starts(records):
 
 def _changes(run):
     """A run's changes, comparable with another run's."""
-    return ({path.lower(): (path, change.what, change.written and change.written.digest)
+    return ({windows_key(path): (path, change.what, change.written and change.written.digest)
              for path, change in run.files.items()},
             set(run.registry), set(run.outside))
 
@@ -145,10 +147,10 @@ def row_problems(medium, row, start_program):
                            f"may run, but {len(beyond)} other programs ran: " + "; ".join(beyond)]
                           if beyond else [])
     reference = row.get("reference")
-    allowed = ({path.lower() for path in reference["run"].files} if reference
+    allowed = ({windows_key(path) for path in reference["run"].files} if reference
                else LAUNCHER_WRITES)
     problems += [f"{label}: {path} {change.what}, which the launcher never does"
-                 for path, change in run.files.items() if path.lower() not in allowed]
+                 for path, change in run.files.items() if windows_key(path) not in allowed]
     if reference:
         return problems + reference_differences(row)
     problems += [f"{label}: {text}, which the launcher never does"

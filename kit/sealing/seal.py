@@ -27,9 +27,9 @@ import shutil
 import subprocess
 import time
 
-from outside_tool import ToolFailed, run_tool
+from kit.common.outside_tool import ToolFailed, run_tool
 
-KIT = pathlib.Path(__file__).resolve().parent
+KIT = pathlib.Path(__file__).resolve().parents[1]
 ROOT = KIT.parent
 # When the check runs as root, the machines run as the first of these that
 # no account, group or subordinate range of this machine has: a range that
@@ -221,7 +221,7 @@ class Seals:
                             "--setenv", "LAUNCH_WINEPREFIX", "/tmp/prefix",
                             "--setenv", "LAUNCH_DISPLAY", display.name,
                             "--setenv", "HOME", "/tmp", "--setenv", "LC_ALL", "en_US.UTF-8",
-                            "bash", "/kit/machine-template.sh")
+                            "bash", "/kit/sealing/machine-template.sh")
                         run_tool(command, 1800)
                 finally:
                     unmount(made)

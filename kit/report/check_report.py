@@ -5,9 +5,9 @@ same way by all of them (view)."""
 
 import re
 
-import machine_judgement as judge
-import report_html
-import report_junit
+from kit.checking import machine_judgement as judge
+from kit.report import report_html
+from kit.report import report_junit
 
 REPORT, PAGE = "report.md", "report.html"
 

@@ -12,7 +12,7 @@ import pathlib
 import re
 import stat
 
-import wine_registry
+from kit.sealing import wine_registry
 
 # The registry's files, compared key by key rather than byte by byte.
 REGISTRY_FILES = set(wine_registry.FILES)

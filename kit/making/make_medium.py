@@ -31,12 +31,14 @@ import signal
 import sys
 import time
 
-import image_trees
-import output_stage
-import szdd
-from outside_tool import ToolFailed, limit_for, run_tool
+from kit.common import image_trees
+from kit.common import szdd
+from kit.common.outside_tool import ToolFailed, limit_for, run_tool
+from kit.common.windows_names import (JOLIET_PATH, Refused, check_name, shown, utf16_length,
+                                      windows_key)
+from kit.making import output_stage
 
-ROOT = pathlib.Path(__file__).resolve().parents[1]
+ROOT = pathlib.Path(__file__).resolve().parents[2]
 # A file without a DOS date counts as missing for the launcher: dates are
 # clamped to a day after 1980 began, so that no time zone sees 1979.
 EARLIEST = 315619200  # 1980-01-02 00:00 UTC
@@ -45,54 +47,10 @@ DEFAULT_EPOCH = 946684800  # 2000-01-01 00:00 UTC
 # replaced: a comment line in autorun.inf, the application id of an image.
 MARK = "; Made by make-medium"
 APPLICATION_ID = "LEXIVANE MAKE-MEDIUM"
-# Joliet keeps 64 characters of a name and 240 bytes (120 characters) of a
-# path.
-JOLIET_NAME = 64
-JOLIET_PATH = 120
-DEVICES = re.compile(r"(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9]|CONIN\$|CONOUT\$)", re.I)
 PROBED = ("Lxv.Exe", "Pyrn.Dll", "Prelude.Msg", "Shared.604")
 FOLDER, KIT = "folder", "written by the kit"
 # mscompress reads a byte a system call: half a megabyte a second here.
 MSCOMPRESS_BYTES_PER_SECOND = 64 << 10
-
-
-class Refused(Exception):
-    pass
-
-
-def windows_key(name):
-    """The name as Windows compares it: each character upper-cased alone."""
-    return "".join(c.upper() if len(c.upper()) == 1 else c for c in name)
-
-
-def utf16_length(text):
-    return len(text.encode("utf-16-le")) // 2
-
-
-def shown(path):
-    """A path as it can be printed, whatever bytes its names hold."""
-    return os.fsencode(path).decode("utf-8", "backslashreplace")
-
-
-def check_name(path, name):
-    rel = shown(path)
-    if any(0xDC80 <= ord(c) <= 0xDCFF for c in name):
-        raise Refused(f"{rel}: the name is not UTF-8 text, so its characters are unknown; "
-                      "rename it")
-    if re.search(r'[\x00-\x1f\x7f<>:"\\|?*]', name):
-        raise Refused(f"{rel}: the name holds a character that Windows does not allow "
-                      '(< > : " \\ | ? * or a control character); rename it')
-    if name[-1] in ". ":
-        raise Refused(f"{rel}: Windows drops a trailing dot or space from a name; rename it")
-    if any(ord(c) > 0xFFFF for c in name):
-        raise Refused(f"{rel}: the name holds a character that a Joliet name cannot carry; "
-                      "rename it")
-    if utf16_length(name) > JOLIET_NAME:
-        raise Refused(f"{rel}: the name has {len(name)} characters, an image keeps "
-                      f"{JOLIET_NAME}; shorten it")
-    if DEVICES.fullmatch(name.split(".")[0].rstrip(" ")):
-        raise Refused(f"{rel}: Windows reserves the name {name.split('.')[0].upper()} "
-                      "for a device; rename it")
 
 
 def input_entries(top):

@@ -7,7 +7,7 @@ import filecmp
 import os
 import re
 
-from outside_tool import ToolFailed, run_tool
+from kit.common.outside_tool import ToolFailed, run_tool
 
 # A signature with its certificate chain and time stamp takes some
 # kilobytes; a file much bigger than the launcher is not the launcher.

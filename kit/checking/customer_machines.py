@@ -9,8 +9,8 @@ unrun."""
 import os
 import shutil
 
-import sealed_machine
-import wine_driver as wd
+from kit.common import wine_driver as wd
+from kit.sealing import sealed_machine
 
 DAY = 86400
 # The names that --windows takes, and the versions that Wine reports.

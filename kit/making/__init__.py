@@ -1,0 +1,1 @@
+"""Making a medium folder or image from the publisher's files."""
