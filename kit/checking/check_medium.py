@@ -43,7 +43,7 @@ from kit.report import report_out
 from kit.sealing.seal import SealFailed, Seals
 
 # The whole check's time bound: a start, and a bound for each machine's run.
-CHECK_SECONDS, RUN_SECONDS = 600, 240
+CHECK_SECONDS, RUN_SECONDS = 600, 200
 
 
 class CheckFailed(Exception):
@@ -102,11 +102,11 @@ def run_machines(seals, medium, command, args, work, foreign, start):
             row["shots"].mkdir()
             row["run"] = machines.run_start_program(
                 seals, template, "/medium", row["installed"], command, row["windows"],
-                row["shots"], row["language"])
+                row["shots"], row["language"], args.limit)
             if foreign:
                 row["reference"] = {"run": machines.run_start_program(
                     seals, template, "/reference", row["installed"], command, row["windows"],
-                    None, row["language"])}
+                    None, row["language"], args.limit)}
         except (TimeoutError, SealFailed) as error:
             raise CheckFailed(f"machine {row['name']}: {error}") from error
         row["problems"] = judge.row_problems(medium, row, start)
@@ -222,6 +222,12 @@ def version(text):
     return text
 
 
+def seconds(text):
+    if not re.fullmatch(r"[1-9][0-9]{0,3}", text):
+        raise argparse.ArgumentTypeError(f"'{text}' is not a number of seconds from 1 to 9999")
+    return int(text)
+
+
 def jobs(text):
     if not re.fullmatch(r"[1-9][0-9]?", text):
         raise argparse.ArgumentTypeError(f"'{text}' is not a number of machines from 1 to 99")
@@ -255,6 +261,9 @@ def parse_args(argv):
     parser.add_argument("--any-launcher", action="store_true",
                         help="run a start program that is not this kit's launcher all the "
                              "same, and judge it by the kit's launcher on each machine")
+    parser.add_argument("--limit", default=40, type=seconds, metavar="SECONDS",
+                        help="how long the start program may run on a machine before the "
+                             "check gives up (default 40)")
     parser.add_argument("--jobs", default=os.cpu_count() or 1, type=jobs, metavar="N",
                         help="run N machines at once (default: the machine's CPUs)")
     parser.add_argument("--junit-xml", type=pathlib.Path, metavar="FILE",
@@ -288,7 +297,7 @@ def paths(argv):
         print(f"--languages\n{','.join(args.languages)}")
     if args.any_launcher:
         print("--any-launcher")
-    print(f"--jobs\n{args.jobs}")
+    print(f"--jobs\n{args.jobs}\n--limit\n{args.limit}")
     if args.junit_xml:
         print(f"--junit-xml\n{args.junit_xml.resolve()}")
     if args.quiet:
@@ -300,6 +309,12 @@ def runs(args):
     return len(args.windows) * (1 + len(args.languages)) * 5 * (2 if args.any_launcher else 1)
 
 
+def time_bound(args):
+    """The whole check's bound: a start, and a bound for each machine's run
+    (its start program's limit among it)."""
+    return CHECK_SECONDS + (RUN_SECONDS + args.limit) * runs(args)
+
+
 def main(argv):
     """Runs in the checker's own namespaces (kit/check-medium.sh enters
     them), with LAUNCH_CHECK_PRIVATE the check's own folder and
@@ -309,7 +324,7 @@ def main(argv):
     except SystemExit as exit_:
         return 0 if exit_.code == 0 else 2
     private = pathlib.Path(os.environ["LAUNCH_CHECK_PRIVATE"])
-    limit = CHECK_SECONDS + RUN_SECONDS * runs(args)
+    limit = time_bound(args)
 
     def out_of_time(*_):
         raise CheckFailed(f"the check did not end within {limit} seconds")

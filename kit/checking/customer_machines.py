@@ -87,7 +87,7 @@ def locale(language):
 
 
 def run_start_program(seals, template, drive_d, installed, command, windows, shots,
-                      language=None):
+                      language, limit):
     """Runs the start program on a machine made afresh, whose Windows speaks
     language (English without one): a sealed_machine.Run."""
     speaks = locale(language)
@@ -95,7 +95,7 @@ def run_start_program(seals, template, drive_d, installed, command, windows, sho
     return sealed_machine.run_machine(
         seals, template, drive_d,
         preparation(installed, command[0].rpartition("\\")[2], windows, registry), command,
-        speaks, shots)
+        speaks, shots, limit)
 
 
 def reference_medium(root, program, work):

@@ -21,7 +21,8 @@ from kit.sealing.seal import MACHINE_BYTES, MS_NODEV, MS_NOSUID, SealFailed, mou
 
 # The locale of a machine that speaks English, whatever this machine's is.
 ENGLISH = "en_US.UTF-8"
-# A start program that has not ended after this many seconds is cut off.
+# A start program that has not ended after this many seconds is cut off,
+# unless the check is told otherwise.
 START_PROGRAM_LIMIT = 40
 # Bringing Wine up, and ending it once the run is over.
 WINE_LIMIT = 120
@@ -163,12 +164,14 @@ def locale_registry(seals, template, locale):
     return {name: (cache / name).read_text() for name in machine_changes.REGISTRY_FILES}
 
 
-def run_machine(seals, template, drive_d, prepare, command, locale, shots):
+def run_machine(seals, template, drive_d, prepare, command, locale, shots,
+                limit=START_PROGRAM_LIMIT):
     """Runs command (the start program, a Windows command line split) on a
     machine made by prepare(machine), whose Windows speaks locale; box
-    pictures go to shots (box-1.png, ...). Answers a Run."""
+    pictures go to shots (box-1.png, ...); the start program is cut off after
+    limit seconds. Answers a Run."""
     for attempt in range(3):
-        run = _run_machine(seals, template, drive_d, prepare, command, locale, shots)
+        run = _run_machine(seals, template, drive_d, prepare, command, locale, shots, limit)
         if not run.no_desktop:
             break
         # Wine failing, not the program: once more, on a new machine.
@@ -177,14 +180,14 @@ def run_machine(seals, template, drive_d, prepare, command, locale, shots):
     return run
 
 
-def _run_machine(seals, template, drive_d, prepare, command, locale, shots):
+def _run_machine(seals, template, drive_d, prepare, command, locale, shots, limit):
     began = time.monotonic()
     machine = Machine(seals, template, next(seals.numbers), drive_d)
     try:
         prepared = prepare(machine)
         machine.mount_prefix()
         with seals.display() as display:
-            run = _run_sealed(seals, machine, display, command, locale, shots)
+            run = _run_sealed(seals, machine, display, command, locale, shots, limit)
         if machine.full():
             raise SealFailed(f"the machine's writable place ({MACHINE_BYTES >> 20} MiB) "
                              "filled up during the run")
@@ -222,7 +225,7 @@ def _recorder(seals, machine, display, locale, command):
                             stderr=subprocess.DEVNULL)
 
 
-def _run_sealed(seals, machine, display, command, locale, shots):
+def _run_sealed(seals, machine, display, command, locale, shots, limit):
     recorder = _recorder(seals, machine, display, locale, command)
     said = queue.Queue()
 
@@ -237,7 +240,7 @@ def _run_sealed(seals, machine, display, command, locale, shots):
     threading.Thread(target=listen, daemon=True).start()
     run, lines, seen = Run(), [], []
     try:
-        ended = _answer_boxes(display.env, said, lines, seen, shots, run)
+        ended = _answer_boxes(display.env, said, lines, seen, shots, run, limit)
         run.exit_code = ended
         recorder.stdin.write(b"finish\n")
         recorder.stdin.flush()
@@ -277,12 +280,12 @@ def boxes_shown(seen, read):
     return boxes + read
 
 
-def _answer_boxes(env, said, lines, seen, shots, run):
+def _answer_boxes(env, said, lines, seen, shots, run, limit):
     """Takes a picture of each box as it comes and answers it, until the
     start program and all its programs have ended and the screen has been
     quiet for a moment: answers the start program's exit code."""
     handled, ended, quiet_since = {}, None, None
-    deadline = time.monotonic() + START_PROGRAM_LIMIT + WINE_LIMIT
+    deadline = time.monotonic() + limit + WINE_LIMIT
     started = None
     while True:
         while not said.empty():
@@ -296,10 +299,10 @@ def _answer_boxes(env, said, lines, seen, shots, run):
             if "ended" in message:
                 ended = message["ended"]
             run.no_desktop |= message.get("no_desktop", False)
-        if started and time.monotonic() > started + START_PROGRAM_LIMIT or (
+        if started and time.monotonic() > started + limit or (
                 time.monotonic() > deadline):
             raise TimeoutError(f"the start program did not end within "
-                               f"{START_PROGRAM_LIMIT} seconds; boxes so far: {seen}")
+                               f"{limit} seconds; boxes so far: {seen}")
         windows = wd.visible_windows(env)
         for window in windows:
             now = time.monotonic()
