@@ -37,7 +37,6 @@ AdvapiFunctions ResolveAdvapi32() {
   ResolveFunction(advapi, "EqualSid", f.tokens.EqualSid);
   ResolveFunction(advapi, "FreeSid", f.tokens.FreeSid);
   ResolveFunction(advapi, "RegQueryValueExW", f.RegQueryValueExW);
-  ResolveFunction(advapi, "RegOpenKeyExW", f.RegOpenKeyExW);
   ResolveFunction(advapi, "RegEnumKeyExW", f.RegEnumKeyExW);
   return f;
 }
@@ -55,9 +54,10 @@ const AdvapiFunctions& Advapi32() {
 
 const NtdllFunctions& Ntdll() {
   static const NtdllFunctions functions = [] {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     NtdllFunctions f = {};
-    ResolveFunction(GetModuleHandleA("ntdll.dll"), "NtDeleteKey",
-                    f.NtDeleteKey);
+    ResolveFunction(ntdll, "NtOpenKey", f.NtOpenKey);
+    ResolveFunction(ntdll, "NtDeleteKey", f.NtDeleteKey);
     return f;
   }();
   return functions;

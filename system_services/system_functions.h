@@ -41,14 +41,18 @@ struct AdvapiFunctions {
   // The NT family's wide registry names and texts.
   LONG(WINAPI* RegQueryValueExW)
   (HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
-  LONG(WINAPI* RegOpenKeyExW)(HKEY, LPCWSTR, DWORD, REGSAM, PHKEY);
   LONG(WINAPI* RegEnumKeyExW)
   (HKEY, DWORD, LPWSTR, LPDWORD, LPDWORD, LPWSTR, LPDWORD, PFILETIME);
 };
 
+// The native calls, where the Win32 ones cannot say or do the same (NT
+// family; the 95 family has no ntdll.dll). Each answers an NTSTATUS, 0 on
+// success.
 struct NtdllFunctions {
-  // Deletes the key that a handle names: a registry link itself, or a key
-  // whose name the code page cannot hold.
+  // Opens a key as itself where it is a registry link (OBJ_OPENLINK), and
+  // deletes the key that a handle names: a link itself, or a key whose name
+  // the code page cannot hold.
+  LONG(WINAPI* NtOpenKey)(PHANDLE, ACCESS_MASK, const void* objectAttributes);
   LONG(WINAPI* NtDeleteKey)(HANDLE);
 };
 

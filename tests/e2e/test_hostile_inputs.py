@@ -118,21 +118,27 @@ class Expansion(LaunchCase):
 
 
 class StartUp(LaunchCase):
-    def test_clean_up_removes_a_registry_link_but_not_its_target(self):
+    def test_clean_up_removes_registry_links_but_not_their_targets(self):
         product = "Software\\Microsoft\\Windows\\CurrentVersion\\Lexivane"
         target = "Software\\LexivaneLinkTarget"
-        wd.reg_add(f"HKLM\\{target}\\Inside", "Value", "kept")
         self.addCleanup(wd.reg_delete, f"HKLM\\{target}")
-        wd.reg_add(f"HKLM\\{product}\\Settings", "Value", "x")
         self.addCleanup(wd.reg_delete, f"HKLM\\{product}")
-        # A link right under the product key, and one deeper down.
-        for link in ("Link", "Settings\\Deeper"):
-            wd.wine(os.environ["MAKE_REGISTRY_LINK"], f"{product}\\{link}", target)
-            self.assertTrue(wd.reg_exists(f"HKLM\\{product}\\{link}\\Inside"))  # it works
-        self.medium("compressed", remove=["Shared.604"])
-        self.assertEqual(len(self.launch().boxes), 1)  # the medium's own advice
-        self.assertFalse(wd.reg_exists(f"HKLM\\{product}"))
-        self.assertEqual(wd.reg_value(f"HKLM\\{target}\\Inside", "Value"), "kept")
+        # The product key a link itself; links right under it and deeper
+        # down, beside a key that only has a value of a link's name.
+        for links in ([""], ["\\Link", "\\Settings\\Deeper"]):
+            with self.subTest(links=links):
+                wd.reg_add(f"HKLM\\{target}\\Inside", "Value", "kept")
+                if links != [""]:
+                    wd.reg_import(f"[HKEY_LOCAL_MACHINE\\{product}\\Settings\\Plain\\Inside]\n\n"
+                                  f"[HKEY_LOCAL_MACHINE\\{product}\\Settings\\Plain]\n"
+                                  '"SymbolicLinkValue"=hex(6):5c,00\n')
+                for link in links:
+                    wd.wine(os.environ["MAKE_REGISTRY_LINK"], product + link, target)
+                    self.assertTrue(wd.reg_exists(f"HKLM\\{product}{link}\\Inside"))  # it works
+                self.medium("compressed", remove=["Shared.604"])
+                self.assertEqual(len(self.launch().boxes), 1)  # the medium's own advice
+                self.assertFalse(wd.reg_exists(f"HKLM\\{product}"))
+                self.assertEqual(wd.reg_value(f"HKLM\\{target}\\Inside", "Value"), "kept")
 
 
 class HandOff(InstalledCopyCase):

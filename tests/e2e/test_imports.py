@@ -25,10 +25,10 @@ RESOLVED_AT_RUN_TIME = {
                      "GetModuleFileNameW", "GetTempPathW", "GetShortPathNameW",
                      "GetUserDefaultUILanguage"},
     "lz32.dll": {"LZInit", "LZCopy", "LZClose"},
-    "ntdll.dll": {"NtDeleteKey"},
+    "ntdll.dll": {"NtOpenKey", "NtDeleteKey"},
     "advapi32.dll": {"OpenThreadToken", "OpenProcessToken", "AllocateAndInitializeSid",
                      "GetTokenInformation", "EqualSid", "FreeSid", "RegQueryValueExW",
-                     "RegOpenKeyExW", "RegEnumKeyExW"},
+                     "RegEnumKeyExW"},
 }
 
 
