@@ -261,9 +261,11 @@ def _run_once(program, *args, **kwargs):
 
 
 def _run_in(work, program, *args, cwd=None, timeout=40, extra_env=None, box_shots=None,
-            observe=False, watch=False):
+            observe=False, watch=False, wait_for_application=True):
     """box_shots: a folder for a picture of every box, cropped to it
     (box-1.png, ...);
+    wait_for_application: False when a stand-in that runs on (a setup that
+    another run started) is not this run's to wait for;
     observe: run the program under the observer, whose records then say what
     it started (no Windows program that it starts runs);
     watch: in a sealed view only, record the Unix programs that run
@@ -311,7 +313,8 @@ def _run_in(work, program, *args, cwd=None, timeout=40, extra_env=None, box_shot
                     run_tool(["xdotool", "key", "--window", window, "space"], DISPLAY_LIMIT,
                              ok=None, env=env)
                     handled[window] = now
-            busy = windows or process.poll() is None or _main_application_running()
+            busy = (windows or process.poll() is None
+                    or (wait_for_application and _main_application_running()))
             if busy:
                 quiet_since = None
             elif quiet_since is None:

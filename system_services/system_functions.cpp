@@ -16,6 +16,8 @@ KernelFunctions ResolveKernel32() {
   ResolveFunction(kernel, "GetTempPathW", f.GetTempPathW);
   ResolveFunction(kernel, "GetShortPathNameW", f.GetShortPathNameW);
   ResolveFunction(kernel, "MoveFileExA", f.MoveFileExA);
+  ResolveFunction(kernel, "OpenMutexA", f.OpenMutexA);
+  ResolveFunction(kernel, "GetSystemTimeAsFileTime", f.GetSystemTimeAsFileTime);
   // Asked only where the program speaks other languages than English.
   if (kOtherLanguageCount > 0)
     ResolveFunction(kernel, "GetUserDefaultUILanguage",
@@ -58,6 +60,10 @@ const NtdllFunctions& Ntdll() {
     NtdllFunctions f = {};
     ResolveFunction(ntdll, "NtOpenKey", f.NtOpenKey);
     ResolveFunction(ntdll, "NtDeleteKey", f.NtDeleteKey);
+    ResolveFunction(ntdll, "NtQueryInformationProcess",
+                    f.NtQueryInformationProcess);
+    ResolveFunction(ntdll, "NtQueryInformationFile", f.NtQueryInformationFile);
+    ResolveFunction(ntdll, "NtSetInformationFile", f.NtSetInformationFile);
     return f;
   }();
   return functions;
