@@ -13,6 +13,7 @@ import time
 import unittest
 
 from launch_case import TEMP, LaunchCase, wd
+from test_hostile_inputs import SETUP_RUNNING
 from test_installed_copy import YEAR_2005, YEAR_2010
 
 
@@ -111,7 +112,7 @@ class AtOnce(LaunchCase):
             if e_run[2]:
                 self.assertEqual((e / "Lxv.Exe").read_bytes(), (medium_e / "Lxv.Ex_").read_bytes())
             else:
-                self.assertEqual(e_run[:2], (0, [f'Error opening destination file "S:\\Lxv.exe"']))
+                self.assertEqual(e_run[:2], (0, [SETUP_RUNNING.replace(TEMP, "S:")]))
 
     def test_one_medium_under_several_names_starts_one_setup(self):
         folder = self.medium("compressed")
@@ -196,6 +197,21 @@ class HeldMedium(LaunchCase):
                 run = self.launch(timeout=180, wait_for_application=False)
                 self.assertEqual((run.exit_code, run.boxes), (0, [("Cannot Start", text)]))
                 self.assertNothingStarted(run)
+
+    def test_second_start_while_setup_runs_says_so(self):
+        self.medium("compressed")
+        self.medium("nested", drive="e")
+        hold = self.work / "setup-holds"
+        hold.touch()
+        first = self.launch(extra_env={"LXV_STANDIN_SETUP_HOLD": wd.unix_to_windows(hold)},
+                            wait_for_application=False)
+        self.assertEqual(first.boxes, [])
+        for program in ("D:\\LAUNCH.EXE", "E:\\LAUNCH.EXE"):
+            run = self.launch(program=program, wait_for_application=False)
+            self.assertEqual((run.exit_code, run.boxes), (0, [("Cannot Start", SETUP_RUNNING)]))
+        hold.unlink()
+        while wd._main_application_running():
+            time.sleep(0.2)
 
 
 class AtOnceOnNt4(AtOnce):
