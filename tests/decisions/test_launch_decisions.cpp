@@ -5,6 +5,7 @@
 
 #include "launcher/claim_decision.h"
 #include "launcher/first_argument.h"
+#include "launcher/handoff_turn.h"
 #include "launcher/launch_plan.h"
 #include "launcher/module_selection.h"
 #include "launcher/program_path.h"
@@ -163,4 +164,18 @@ TEST(DecideClaim, EveryLookHasItsAnswer) {
     EXPECT_EQ(answer.step, c.step) << &c - cases;
     if (c.step == Step::kRefuse) EXPECT_EQ(answer.refusal, c.refusal);
   }
+}
+
+// A list that another launcher has just written waits for the application;
+// a stale one, or one dated far ahead, makes way.
+TEST(DecideHandOffTurn, WaitsForAFreshListWithinItsBound) {
+  const long long kSecond = kFileTimeSecond, kFresh = kFreshList;
+  const unsigned long kBound = kLongestHandOffWaitMs;
+  EXPECT_EQ(DecideHandOffTurn(false, 0, 0), HandOffTurn::kWrite);
+  for (long long age : {2 * kSecond, -2 * kSecond}) {
+    EXPECT_EQ(DecideHandOffTurn(true, age, kBound - 1), HandOffTurn::kWait);
+    EXPECT_EQ(DecideHandOffTurn(true, age, kBound), HandOffTurn::kGiveUp);
+  }
+  for (long long age : {kFresh, -kFresh})
+    EXPECT_EQ(DecideHandOffTurn(true, age, 0), HandOffTurn::kWrite);
 }

@@ -14,7 +14,7 @@ import unittest
 
 from launch_case import TEMP, LaunchCase, wd
 from test_hostile_inputs import SETUP_RUNNING
-from test_installed_copy import YEAR_2005, YEAR_2010
+from test_installed_copy import INSTALL, YEAR_2005, YEAR_2010, InstalledCopyCase
 
 
 @contextlib.contextmanager
@@ -31,9 +31,10 @@ def holding(*arguments, program=None):
         holder.wait(timeout=60)
 
 
-def run_at_once(starts, timeout=600, one_acts=False):
-    """Starts every (install folder, command) together, presses every box
-    until all have ended, and answers (exit code, box texts, records) each.
+def run_at_once(starts, timeout=600, one_acts=False, apart=0, extra_env=None):
+    """Starts every (install folder, command) together (apart seconds after
+    one another), presses every box until all have ended, and answers (exit
+    code, box texts, records) each.
     one_acts: the temporary directory is held until all launchers but one
     have ended (or for 40 s), so that the one at work meets them all."""
     work = pathlib.Path(tempfile.mkdtemp(prefix="launch-at-once-"))
@@ -43,7 +44,8 @@ def run_at_once(starts, timeout=600, one_acts=False):
         release = time.monotonic() + 40
     for i, (install, *command) in enumerate(starts):
         own = {"WINEDEBUG": "+msgbox", "LXV_STANDIN_INSTALL_DIR": install,
-               "LXV_STANDIN_RECORD": wd.unix_to_windows(work / f"{i}.txt")}
+               "LXV_STANDIN_RECORD": wd.unix_to_windows(work / f"{i}.txt")} | (extra_env or {})
+        time.sleep(apart if i else 0)
         processes.append(subprocess.Popen(["wine", *command], env=env | own, stdin=subprocess.DEVNULL,
                                           stdout=subprocess.DEVNULL, stderr=open(work / f"{i}.trace", "w")))
     deadline, quiet = time.monotonic() + timeout, 0
@@ -212,6 +214,20 @@ class HeldMedium(LaunchCase):
         hold.unlink()
         while wd._main_application_running():
             time.sleep(0.2)
+
+
+class HandOffsAtOnce(InstalledCopyCase):
+    def test_modules_of_two_media_both_reach_an_application_that_takes_them_late(self):
+        self.register()
+        for letter, module in (("d", "alpha.604"), ("e", "beta.604")):
+            (self.work / letter).mkdir()
+            shutil.copy(wd.MEDIA / "compressed" / "LAUNCH.EXE", self.work / letter)
+            (self.work / letter / module).write_text(f"module {module}\r\n")
+            wd.map_drive(letter, self.work / letter)
+        runs = run_at_once([(INSTALL, "D:\\LAUNCH.EXE"), (INSTALL, "E:\\LAUNCH.EXE")], apart=0.3,
+                           extra_env={"LXV_STANDIN_TAKE_LATE_MS": "3000"})
+        self.assertEqual([run[2][0]["modules"] for run in runs], ["alpha.604", "beta.604"])
+        self.assertEqual(sorted(p.name for p in self.data.iterdir()), ["alpha.604", "beta.604"])
 
 
 class AtOnceOnNt4(AtOnce):
