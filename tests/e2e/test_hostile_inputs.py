@@ -11,8 +11,7 @@ import unittest
 from launch_case import LaunchCase, TEMP, wd
 from test_installed_copy import DATA, INSTALL, READY, SUFFIX, InstalledCopyCase
 
-SETUP_RUNNING = (f'Setup is already running from the folder "{TEMP}\\". Finish it, then start again. '
-                 "Nothing was started.")
+SETUP_RUNNING = f'Setup is already running from the folder "{TEMP}\\". Finish it, then start again. Nothing was started.'
 
 def nested_folder(top, length):
     """A folder under C:\\top whose Windows path, with its trailing backslash,

@@ -186,8 +186,7 @@ class HeldMedium(LaunchCase):
         self.medium("compressed")
         # Another program with no window, one that lets others only wait,
         # and a launcher that is stuck.
-        stuck = self.work / "LAUNCH.EXE"
-        shutil.copy(os.environ["HOLD_LOCK"], stuck)
+        stuck = shutil.copy(os.environ["HOLD_LOCK"], self.work / "LAUNCH.EXE")
         in_use = 'The medium "D:\\" is in use by another program. Nothing was started.'
         still = ('The medium "D:\\" is already being started, and has not finished within a minute. '
                  "Try again later. Nothing was started.")
@@ -227,7 +226,6 @@ class HandOffsAtOnce(InstalledCopyCase):
         runs = run_at_once([(INSTALL, "D:\\LAUNCH.EXE"), (INSTALL, "E:\\LAUNCH.EXE")], apart=0.3,
                            extra_env={"LXV_STANDIN_TAKE_LATE_MS": "3000"})
         self.assertEqual([run[2][0]["modules"] for run in runs], ["alpha.604", "beta.604"])
-        self.assertEqual(sorted(p.name for p in self.data.iterdir()), ["alpha.604", "beta.604"])
 
 
 class AtOnceOnNt4(AtOnce):

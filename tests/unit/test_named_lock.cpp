@@ -50,7 +50,6 @@ TEST(NamedLock, AnEndedHolderGivesItUpAndOnlyARunningLauncherHolds) {
   std::optional<NamedLock> taken = NamedLock::Wait(key, 1000);
   ASSERT_TRUE(taken);
   EXPECT_TRUE(taken->Abandoned());
-  EXPECT_EQ(NamedLock::Holder(key), GetCurrentProcessId());
   services::UniqueKernelObject record(OpenFileMappingA(
       FILE_MAP_WRITE, FALSE, services::LockNames(key).HolderRecord()));
   auto* holder =
@@ -65,13 +64,12 @@ TEST(NamedLock, AnEndedHolderGivesItUpAndOnlyARunningLauncherHolds) {
     ASSERT_TRUE(CreateProcessA(program, nullptr, nullptr, nullptr, FALSE,
                                CREATE_SUSPENDED, nullptr, nullptr, &startup,
                                &named));
+    services::UniqueKernelObject process(named.hProcess), thread(named.hThread);
     if (program == self) TerminateProcess(named.hProcess, 0);
     WaitForSingleObject(named.hProcess, program == self ? INFINITE : 0);
     *holder = named.dwProcessId;
     EXPECT_EQ(NamedLock::Holder(key), 0ul) << program;
     TerminateProcess(named.hProcess, 0);
-    CloseHandle(named.hProcess);
-    CloseHandle(named.hThread);
   }
   UnmapViewOfFile(holder);
 }
