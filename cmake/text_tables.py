@@ -4,7 +4,7 @@
 Reads the launcher's texts, one file a language (TEXTS_DIR/en.txt and the
 others), checks them and writes the C++ that the program is built from:
 OUTPUT_DIR/text_id.h (a name for each text) and OUTPUT_DIR/text_tables.cpp
-(English as it is, every other language packed). With LANGUAGE arguments
+(every language packed, English too). With LANGUAGE arguments
 (file names without .txt), only those besides English are built in; with
 "none", English alone.
 
@@ -140,12 +140,17 @@ def generate(english, others):
     header = ["// Made by cmake/text_tables.py from resources/texts/en.txt.", "#pragma once", "",
               "namespace services {", "", "enum class TextId : unsigned char {"]
     header += [f"  {identifier(name)}," for name in names]
-    header += ["};", "", f"constexpr int kTextCount = {len(names)};",
-               f"constexpr int kOtherLanguageCount = {len(others)};", "", "}  // namespace services", ""]
     english_table = english.table()
+    header += ["};", "", f"constexpr int kTextCount = {len(names)};",
+               f"constexpr int kOtherLanguageCount = {len(others)};",
+               f"constexpr int kEnglishTextsSize = {len(english_table)};", "",
+               "}  // namespace services", ""]
+    english_packed = pack(english_table)
     source = ["// Made by cmake/text_tables.py from resources/texts/*.txt.",
               '#include "system_services/text_tables.h"', "", "namespace services {", "",
-              f"extern const char kEnglishTexts[{len(english_table)}] = {{{c_bytes(english_table)}}};"]
+              f"static const unsigned char kEnglish[] = {{{c_bytes(english_packed)}}};",
+              f"extern const PackedTexts kEnglishTexts = {{0x{english.language:04X}, "
+              f"{english.code_page}, {len(english_packed)}, {len(english_table)}, kEnglish}};"]
     rows = []
     for language in others:
         table = language.table()

@@ -42,8 +42,8 @@ std::string FirstArgument(const std::string& commandLine) {
   NextArgument(commandLine, i);
   std::string argument = NextArgument(commandLine, i);
   if (argument.size() > kMaxArgument)
-    services::Raise(services::ETooLongError(
-        services::Text(services::TextId::kArgumentTooLong)));
+    services::Refuse<services::ETooLongError>(
+        services::TextId::kArgumentTooLong);
   return argument;
 }
 

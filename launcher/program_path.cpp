@@ -20,8 +20,8 @@ std::string WithoutLongPathPrefix(const std::string& programPath) {
   if ((p[4] | 0x20) == 'u' && (p[5] | 0x20) == 'n' && (p[6] | 0x20) == 'c' &&
       p[7] == '\\' && p[8])
     return std::string(programPath).erase(2, 6);
-  services::Raise(services::EUnusablePathError(services::Substitute(
-      services::Text(services::TextId::kPathUnusable), programPath)));
+  services::Refuse<services::EUnusablePathError>(
+      services::TextId::kPathUnusable, programPath);
 }
 
 }  // namespace launcher

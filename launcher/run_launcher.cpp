@@ -8,6 +8,7 @@
 #include "system_services/errors.h"
 #include "system_services/expand.h"
 #include "system_services/files.h"
+#include "system_services/leftovers.h"
 #include "system_services/messages.h"
 #include "system_services/paths.h"
 #include "system_services/process.h"
@@ -28,11 +29,11 @@ std::string SetupTemporaryDirectory() {
 }
 
 // The compressed program and library, expanded into the temporary directory;
-// empty, or the text of the box that says what failed.
-std::string ExpandSetupFiles(const std::string& medium,
-                             const std::string& temp) {
-  std::string failure = ExpandFile(medium + "Lxv.Ex_", temp + "Lxv.exe");
-  if (failure.empty())
+// what failed, if anything.
+ExpandFailure ExpandSetupFiles(const std::string& medium,
+                               const std::string& temp) {
+  ExpandFailure failure = ExpandFile(medium + "Lxv.Ex_", temp + "Lxv.exe");
+  if (failure.text.empty())
     failure = ExpandFile(medium + "Pyrn.Dl_", temp + "Pyrn.DLL");
   return failure;
 }
@@ -44,22 +45,26 @@ std::string ExpandSetupFiles(const std::string& medium,
 void StartSetup(const std::string& medium, const std::string& temp,
                 const SetupPlan& plan) {
   std::optional<NamedLock> tempLock;
-  std::string copyFailure;
+  ExpandFailure copyFailure;
   if (plan.expandFirst) {
     if (!LeavesRoomFor(temp, "Pyrn.DLL"))
-      Raise(ETooLongError(Text(TextId::kTemporaryPathTooLong)));
+      Refuse<ETooLongError>(TextId::kTemporaryPathTooLong);
     tempLock = LockTemporaryDirectory(temp);
+    // No other launcher is at work there now: a partial file is a leftover.
+    if (tempLock->Held()) RemoveLeftoverPartials(temp);
     copyFailure = ExpandSetupFiles(medium, temp);
   }
+  bool copied = copyFailure.text.empty();
   Fault notCurrent;
   ProgramStart start;
-  if (copyFailure.empty())
-    notCurrent = MakeDirectoryCurrent(plan.workingDirectory);
-  if (copyFailure.empty() && !notCurrent)
+  if (copied) notCurrent = MakeDirectoryCurrent(plan.workingDirectory);
+  if (copied && !notCurrent)
     start = StartProgram(plan.commandLine, kShowNormal);
   tempLock.reset();
 
-  if (!copyFailure.empty()) return ShowMessage(copyFailure, "CopyFile");
+  // The setup that still runs from there gets a refusal of its own.
+  if (copyFailure.setupRunning) Raise(EBusyError(copyFailure.text));
+  if (!copied) return ShowMessage(copyFailure.text, "CopyFile");
   RaiseFault(notCurrent);
   ReportFailedStart(start);
   if (start.Failed())
@@ -89,7 +94,7 @@ void RunLauncher(const std::string& programPath,
   // Setup looks up its files in the medium directory too; a hand-off needs
   // no room for them.
   if (!LeavesRoomFor(medium, "Prelude.Msg"))
-    Raise(ETooLongError(Substitute(Text(TextId::kPathTooLong), medium)));
+    Refuse<ETooLongError>(TextId::kPathTooLong, medium);
 
   std::string temp = SetupTemporaryDirectory();
   if (!MediumHasInstallFiles(medium)) {

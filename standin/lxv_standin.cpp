@@ -10,9 +10,12 @@
 // Every start appends a record to the file named by LXV_STANDIN_RECORD: its
 // command line, current directory, whether its library loaded beside it, and
 // what it did. LXV_STANDIN_INSTALL_DIR and LXV_STANDIN_DATA_DIR override the
-// default directories.
+// default directories. A setup runs on (two minutes at most) while the file
+// named by LXV_STANDIN_SETUP_HOLD exists; the installed application takes its
+// list LXV_STANDIN_TAKE_LATE_MS milliseconds late.
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -140,6 +143,7 @@ std::string InstallItself() {
 
 // Installed mode: takes the modules that the medium's start program listed.
 std::string InstallModules() {
+  Sleep(atoi(EnvironmentValue("LXV_STANDIN_TAKE_LATE_MS", "0").c_str()));
   std::string data = DataDirectory();
   std::string list = data + "AutoLoad.Lst";
   std::string text = ReadText(list);
@@ -196,6 +200,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                        "\ndirectory=" + CurrentDirectory() + "\nlibrary=" +
                        (LibraryLoadsBesideProgram() ? "loaded" : "missing") +
                        "\n";
+  std::string hold = EnvironmentValue("LXV_STANDIN_SETUP_HOLD", "");
+  for (int i = 0; HasArgument(commandLine) && !hold.empty() && i < 1200 &&
+                  GetFileAttributesA(hold.c_str()) != INVALID_FILE_ATTRIBUTES;
+       ++i)
+    Sleep(100);
   record += HasArgument(commandLine) ? InstallItself() : InstallModules();
   AppendRecord(record + "end\n");
   return 0;

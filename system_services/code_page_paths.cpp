@@ -54,8 +54,7 @@ std::string InCodePage(const std::string& ansiPath, const WidePath& path) {
     return ansiPath;
   held = ShortFormInCodePage(path);
   if (held.empty())
-    Raise(EUnusablePathError(
-        Substitute(Text(TextId::kPathBeyondCodePage), ansiPath)));
+    Refuse<EUnusablePathError>(TextId::kPathBeyondCodePage, ansiPath);
   return held;
 }
 }  // namespace

@@ -14,6 +14,10 @@ Exception::Exception(const char* typeName, ErrorKind kind, std::string message)
       message_(std::move(message)),
       raisedAt_(__builtin_return_address(0)) {}
 
+void RefuseAs(const char* typeName, TextId id, const std::string& name) {
+  Raise(Exception(typeName, ErrorKind::kRefusal, Substitute(Text(id), name)));
+}
+
 std::string InOutErrorText(unsigned long code) {
   switch (code) {
     case 2:

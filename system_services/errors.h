@@ -10,6 +10,11 @@
 
 namespace services {
 
+enum class TextId : unsigned char;  // system_services/text_id.h
+
+[[noreturn]] void RefuseAs(const char* typeName, TextId id,
+                           const std::string& name);
+
 // How a raised error ends the run. A refusal (a path, an argument or a
 // folder that the launcher cannot use now) is no fault of the program: its box
 // says that nothing was started, and the exit code is 0. A fault ends in the
@@ -27,6 +32,8 @@ class Exception {
   const void* RaisedAt() const { return raisedAt_; }
 
  protected:
+  friend void RefuseAs(const char*, TextId, const std::string&);
+  __attribute__((noinline))
   Exception(const char* typeName, ErrorKind kind, std::string message);
 
  private:
@@ -62,6 +69,16 @@ SERVICES_ERROR_TYPE(EUnusablePathError, kRefusal);
 SERVICES_ERROR_TYPE(EBusyError, kRefusal);
 
 #undef SERVICES_ERROR_TYPE
+
+// Raises a refusal of type Refusal (one of the three above) whose message is
+// the text of id, with name in its %s: one call where each place would
+// build the text and the error itself. A refusal's box shows no address, so
+// it may be made here rather than where it is raised. (RefuseAs, declared
+// above for the base to befriend, is the one that it calls.)
+template <typename Refusal>
+[[noreturn]] void Refuse(TextId id, const std::string& name = std::string()) {
+  RefuseAs(Refusal::kTypeName, id, name);
+}
 
 std::string InOutErrorText(unsigned long code);
 

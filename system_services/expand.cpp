@@ -7,14 +7,12 @@
 #include <cstring>
 
 #include "file_handles.h"
-#include "hex_text.h"
+#include "partial_files.h"
 #include "paths.h"
-#include "system_functions.h"
 #include "system_library.h"
 #include "text_pattern.h"
 #include "texts.h"
 #include "unique_handle.h"
-#include "windows_version.h"
 
 namespace services {
 
@@ -64,66 +62,72 @@ long long PromisedSize(HANDLE file) {
          static_cast<long long>(header[13]) << 24;
 }
 
-// Files are expanded into a new file beside the destination, and take its
-// name only when whole: a cut copy is never taken for the program, nor
-// replaces a good one from an earlier setup. The new file gets a name that
-// nothing had, "~Lxv" and four hexadecimal digits, so that nothing left
-// there before (a cut copy of a launcher that was ended, a folder, a file in
-// use, a link to a user's file) is ever written through or stands in the
-// way. The name is no longer than the destinations', so that no path grows
-// past a limit.
-UniqueFile CreatePartial(const std::string& directory, std::string& name) {
-  DWORD seed = GetTickCount();
-  for (int attempt = 0; attempt < 64; ++attempt, ++seed) {
-    name = directory + "~Lxv" + Hex(seed, 4);
-    UniqueFile file = CreateForWriting(name, true);
-    if (file.valid() || GetLastError() != ERROR_FILE_EXISTS) return file;
-  }
-  return UniqueFile();
+// A file that a program holds open, as a running program holds its own
+// file and libraries: opening it to write, whatever the sharing, is refused.
+bool InUse(const std::string& file) {
+  UniqueFile opened(
+      CreateFileA(file.c_str(), GENERIC_WRITE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return !opened.valid() && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
-// The whole copy takes the destination's name. On the NT family it replaces
-// an earlier copy in one step, or leaves it as it was; the 95 family has no
-// such call, and there the earlier copy goes first. A destination that
-// cannot go (a folder, a program in use) stays as it is.
-bool TakePlace(const std::string& partial, const std::string& destination) {
-  auto moveReplacing = Kernel32().MoveFileExA;
-  if (IsNtFamily() && moveReplacing)
-    return moveReplacing(partial.c_str(), destination.c_str(),
-                         MOVEFILE_REPLACE_EXISTING) != FALSE;
-  DeleteFileA(destination.c_str());
-  return MoveFileA(partial.c_str(), destination.c_str()) != FALSE;
-}
-}  // namespace
-
-std::string ExpandFile(const std::string& source,
-                       const std::string& destination) {
+// Expands source into destination: true when the copy took the
+// destination's name; else failure names the text of the box, and named the
+// name that goes first in it.
+bool Expand(const std::string& source, const std::string& destination,
+            TextId& failure, std::string& named) {
   LzLibrary lz = LoadLzLibrary();
-  if (!lz.Loaded())
-    return Substitute(Text(TextId::kExpanderMissing),
-                      SystemLibraryPath(kLzLibrary));
+  named = SystemLibraryPath(kLzLibrary);
+  failure = TextId::kExpanderMissing;
+  if (!lz.Loaded()) return false;
   UniqueFile sourceFile = OpenForReading(source);
   long long promised = sourceFile.valid() ? PromisedSize(sourceFile.get()) : -1;
   INT handle = sourceFile.valid() ? lz.init(AsHfile(sourceFile.get())) : -1;
-  if (handle < 0) return Substitute(Text(TextId::kSourceUnreadable), source);
+  named = source;
+  failure = TextId::kSourceUnreadable;
+  if (handle < 0) return false;
   // The library owns the file from here on: LZClose closes it.
   sourceFile.release();
   UniqueLz from(handle, lz.closing);
 
-  const char* failure = Text(TextId::kDestinationUnwritable);
+  std::string directory = DirectoryPart(destination);
   std::string partial;
-  UniqueFile to = CreatePartial(DirectoryPart(destination), partial);
-  if (!to.valid()) return Substitute(failure, destination);
+  UniqueFile to = CreatePartial(directory, GetTickCount(), partial);
+  named = destination;
+  failure = TextId::kDestinationUnwritable;
+  if (!to.valid()) return false;
   LONG copied = lz.copy(from.get(), AsHfile(to.get()));
   to.reset();
   from.reset();
   // The platform's expander may answer success for a cut-off compressed file;
   // a byte count that differs from the header's promise is a failed copy.
   bool whole = copied >= 0 && (promised < 0 || copied == promised);
-  if (whole && TakePlace(partial, destination)) return std::string();
+  if (whole && TakePlace(partial, destination)) return true;
   DeleteFileA(partial.c_str());
-  if (whole) return Substitute(failure, destination);
-  return Substitute(Text(TextId::kCopyFailed), source, destination);
+  if (!whole) {
+    named = source;
+    failure = TextId::kCopyFailed;
+  } else if (InUse(destination)) {
+    // A program or library that a running program holds there: the setup
+    // that an earlier start expanded and started, still at work.
+    named = directory;
+    failure = TextId::kSetupRunning;
+  }
+  return false;
+}
+}  // namespace
+
+ExpandFailure ExpandFile(const std::string& source,
+                         const std::string& destination) {
+  TextId failure;
+  std::string named;
+  ExpandFailure failed;
+  if (!Expand(source, destination, failure, named)) {
+    failed.text = Substitute(Text(failure), named, destination);
+    failed.setupRunning = failure == TextId::kSetupRunning;
+  }
+  return failed;
 }
 
 }  // namespace services

@@ -5,6 +5,7 @@
 #include "errors.h"
 #include "file_handles.h"
 #include "paths.h"
+#include "system_functions.h"
 #include "text_pattern.h"
 #include "unique_handle.h"
 
@@ -54,6 +55,18 @@ long FileStamp(const std::string& name) {
 bool FileExistsSafe(const std::string& name) {
   WIN32_FIND_DATAA data;
   return !name.empty() && FindFile(name, data);
+}
+
+std::optional<long long> FileAge(const std::string& name) {
+  WIN32_FIND_DATAA data;
+  if (!FindFile(name, data)) return std::nullopt;
+  FILETIME now;
+  Kernel32().GetSystemTimeAsFileTime(&now);
+  auto count = [](const FILETIME& time) {
+    return static_cast<long long>(time.dwHighDateTime) << 32 |
+           time.dwLowDateTime;
+  };
+  return count(now) - count(data.ftLastWriteTime);
 }
 
 bool DeleteFileForced(const std::string& name) {

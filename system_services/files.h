@@ -2,6 +2,7 @@
 // the list files written for the installed application.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,10 @@ namespace services {
 long FileStamp(const std::string& name);
 // True for an existing file; folders do not count.
 bool FileExistsSafe(const std::string& name);
+// How long ago the file was last written, in the 100 nanoseconds that file
+// times count (negative when it is dated ahead of the clock); empty for a
+// missing file or a folder.
+std::optional<long long> FileAge(const std::string& name);
 // Clears the attributes first, so that read-only files go too.
 bool DeleteFileForced(const std::string& name);
 void EnsureFileExists(const std::string& name);

@@ -28,9 +28,11 @@ BroughtForward BringWindowForward(unsigned long processId) {
   if (!search.found) return BroughtForward::kNoWindow;
   // A program that the user has just started may set the foreground window,
   // also to another program's; past that, the system refuses (and flashes the
-  // window's button instead).
-  return SetForegroundWindow(search.found) ? BroughtForward::kBrought
-                                           : BroughtForward::kRefused;
+  // window's button instead). A window that has gone meanwhile (its box was
+  // closed) was not refused: there is none.
+  if (SetForegroundWindow(search.found)) return BroughtForward::kBrought;
+  return IsWindowVisible(search.found) ? BroughtForward::kRefused
+                                       : BroughtForward::kNoWindow;
 }
 
 }  // namespace services

@@ -4,56 +4,61 @@
 
 #include <utility>
 
-#include "hex_text.h"
+#include "launcher_process.h"
+#include "lock_names.h"
+#include "shared_security.h"
+#include "system_functions.h"
 #include "unique_handle.h"
 
 namespace services {
 
 namespace {
-// The lock's name, "Lexivane lock " and a hash of the key (a mutex name has
-// no room for a whole path, and no backslash), and the name of its holder
-// record: a few bytes of shared memory in which the holder writes its
-// process id, and which last as long as a process has them open.
-struct LockNames {
-  explicit LockNames(const std::string& key) {
-    unsigned long long hash = 14695981039346656037ull;  // FNV-1a
-    for (unsigned char c : key) hash = (hash ^ c) * 1099511628211ull;
-    WriteHex(hash, 16, text + 14);
-  }
-  const char* Lock() {
-    text[30] = '\0';
-    return text;
-  }
-  const char* HolderRecord() {
-    text[30] = ' ';
-    return text;
-  }
-  char text[38] = "Lexivane lock 0123456789ABCDEF holder";
-};
-
-HANDLE PublishHolder(LockNames& names) {
-  HANDLE record =
-      CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                         sizeof(DWORD), names.HolderRecord());
-  if (!record) return nullptr;
-  if (void* view = MapViewOfFile(record, FILE_MAP_WRITE, 0, 0, sizeof(DWORD))) {
-    *static_cast<volatile DWORD*>(view) = GetCurrentProcessId();
-    UnmapViewOfFile(view);
-  }
+// The holder record, with this process's id in it, and a view of it that
+// stays while the lock is held (the record lasts as long as a handle to it).
+HANDLE PublishHolder(LockNames& names, volatile DWORD*& view) {
+  HANDLE record = CreateFileMappingA(INVALID_HANDLE_VALUE,
+                                     SharedObjectSecurity(), PAGE_READWRITE, 0,
+                                     sizeof(DWORD), names.HolderRecord());
+  view = static_cast<volatile DWORD*>(
+      record ? MapViewOfFile(record, FILE_MAP_WRITE, 0, 0, sizeof(DWORD))
+             : nullptr);
+  if (view) *view = GetCurrentProcessId();
   return record;
+}
+
+DWORD ReadHolder(LockNames& names) {
+  UniqueKernelObject record(
+      OpenFileMappingA(FILE_MAP_READ, FALSE, names.HolderRecord()));
+  void* view = record.valid() ? MapViewOfFile(record.get(), FILE_MAP_READ, 0, 0,
+                                              sizeof(DWORD))
+                              : nullptr;
+  DWORD holder = view ? *static_cast<volatile DWORD*>(view) : 0;
+  if (view) UnmapViewOfFile(view);
+  return holder;
 }
 }  // namespace
 
 std::optional<NamedLock> NamedLock::Wait(const std::string& key,
                                          unsigned long timeoutMs) {
   LockNames names(key);
-  UniqueKernelObject mutex(CreateMutexA(nullptr, FALSE, names.Lock()));
-  // A lock that the system cannot make (the name is taken by an object of
-  // another kind) is no lock: the launcher goes on without it.
-  if (!mutex.valid()) return NamedLock(nullptr, nullptr);
+  UniqueKernelObject mutex(
+      CreateMutexA(SharedObjectSecurity(), FALSE, names.Lock()));
+  // A mutex that lets this launcher only wait (one that an older launcher
+  // made elevated, or another user's) is a lock all the same: waiting takes
+  // it, and this process gives it back when it ends.
+  if (!mutex.valid() && GetLastError() == ERROR_ACCESS_DENIED)
+    mutex.reset(Kernel32().OpenMutexA(SYNCHRONIZE, FALSE, names.Lock()));
+  if (!mutex.valid()) {
+    // A name that an object of another kind has taken makes no lock at all:
+    // the launcher goes on without it. Any other failure counts as held.
+    if (GetLastError() != ERROR_INVALID_HANDLE) return std::nullopt;
+    return NamedLock(nullptr, false);
+  }
   DWORD waited = WaitForSingleObject(mutex.get(), timeoutMs);
   if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return std::nullopt;
-  return NamedLock(mutex.release(), PublishHolder(names));
+  NamedLock lock(mutex.release(), waited == WAIT_ABANDONED);
+  lock.record_ = PublishHolder(names, lock.holder_);
+  return lock;
 }
 
 std::optional<NamedLock> NamedLock::Try(const std::string& key) {
@@ -62,42 +67,43 @@ std::optional<NamedLock> NamedLock::Try(const std::string& key) {
 
 unsigned long NamedLock::Holder(const std::string& key) {
   LockNames names(key);
-  for (int attempt = 0; attempt < 20; ++attempt, Sleep(50)) {
-    UniqueKernelObject record(
-        OpenFileMappingA(FILE_MAP_READ, FALSE, names.HolderRecord()));
-    void* view = record.valid() ? MapViewOfFile(record.get(), FILE_MAP_READ, 0,
-                                                0, sizeof(DWORD))
-                                : nullptr;
-    DWORD holder = view ? *static_cast<volatile DWORD*>(view) : 0;
-    if (view) UnmapViewOfFile(view);
-    if (!holder) continue;
-    UniqueKernelObject process(OpenProcess(SYNCHRONIZE, FALSE, holder));
-    bool running = process.valid() &&
-                   WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
-    return running ? holder : 0;
-  }
+  for (int attempt = 0; attempt < 20; ++attempt, Sleep(50))
+    if (DWORD holder = ReadHolder(names))
+      return IsRunningLauncher(holder) ? holder : 0;
   return 0;
 }
 
 NamedLock::NamedLock(NamedLock&& other) noexcept
     : mutex_(std::exchange(other.mutex_, nullptr)),
-      holderRecord_(std::exchange(other.holderRecord_, nullptr)) {}
+      record_(std::exchange(other.record_, nullptr)),
+      holder_(std::exchange(other.holder_, nullptr)),
+      abandoned_(other.abandoned_) {}
 
 NamedLock& NamedLock::operator=(NamedLock&& other) noexcept {
   if (this != &other) {
     Release();
     mutex_ = std::exchange(other.mutex_, nullptr);
-    holderRecord_ = std::exchange(other.holderRecord_, nullptr);
+    record_ = std::exchange(other.record_, nullptr);
+    holder_ = std::exchange(other.holder_, nullptr);
+    abandoned_ = other.abandoned_;
   }
   return *this;
 }
 
 NamedLock::~NamedLock() { Release(); }
 
+// The record goes first, and names no one once it goes: a launcher that
+// reads it meanwhile never takes a process that has let go for the holder.
 void NamedLock::Release() {
-  UniqueKernelObject record(holderRecord_);
-  OwnedMutex mutex(mutex_);
-  holderRecord_ = mutex_ = nullptr;
+  {
+    UniqueKernelObject record(std::exchange(record_, nullptr));
+    if (holder_) {
+      *holder_ = 0;
+      UnmapViewOfFile(const_cast<unsigned long*>(holder_));
+    }
+    holder_ = nullptr;
+  }
+  OwnedMutex mutex(std::exchange(mutex_, nullptr));
 }
 
 }  // namespace services

@@ -17,10 +17,16 @@ class NamedLock {
   // taken. An abandoned lock is free: its holder has ended.
   static std::optional<NamedLock> Wait(const std::string& key,
                                        unsigned long timeoutMs);
-  // The process that holds the lock, as its holder made itself known right
-  // after taking it (given a second to do so); 0 when none did, or when that
-  // process has ended.
+  // The launcher that holds the lock, as it made itself known right after
+  // taking it (given a second to do so); 0 when none did, when that process
+  // has ended, or when it is no launcher.
   static unsigned long Holder(const std::string& key);
+
+  // Whether the one who held the lock before ended without giving it back.
+  bool Abandoned() const { return abandoned_; }
+  // False for the stand-in that a name taken by another kind of object
+  // gives: nothing is locked.
+  bool Held() const { return mutex_ != nullptr; }
 
   NamedLock(NamedLock&& other) noexcept;
   NamedLock& operator=(NamedLock&& other) noexcept;
@@ -29,12 +35,14 @@ class NamedLock {
   ~NamedLock();
 
  private:
-  NamedLock(void* mutex, void* holderRecord)
-      : mutex_(mutex), holderRecord_(holderRecord) {}
+  NamedLock(void* mutex, bool abandoned)
+      : mutex_(mutex), abandoned_(abandoned) {}
   void Release();
 
   void* mutex_;
-  void* holderRecord_;
+  void* record_ = nullptr;                    // the holder record
+  volatile unsigned long* holder_ = nullptr;  // its view, with this id
+  bool abandoned_;
 };
 
 }  // namespace services

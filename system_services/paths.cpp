@@ -62,8 +62,7 @@ std::string ShortPathOf(const std::string& path) {
   SetLastError(0);
   DWORD length = GetShortPathNameA(path.c_str(), buffer, kPathBuffer);
   if (length == 0) return path;
-  if (length >= kPathBuffer)
-    Raise(ETooLongError(Substitute(Text(TextId::kPathTooLong), path)));
+  if (length >= kPathBuffer) Refuse<ETooLongError>(TextId::kPathTooLong, path);
   return std::string(buffer, length);
 }
 
@@ -73,7 +72,7 @@ std::string TempDirectory() {
       "GetTempPath", [&] { return GetTempPathA(kPathBuffer, buffer); },
       [](DWORD length) { return length == 0; });
   if (length >= kPathBuffer)
-    Raise(ETooLongError(Text(TextId::kTemporaryPathTooLong)));
+    Refuse<ETooLongError>(TextId::kTemporaryPathTooLong);
   return WithTrailingBackslash(TempPathInCodePage(std::string(buffer, length)));
 }
 

@@ -15,8 +15,7 @@ std::string ProgramPath() {
   char path[kBuffer + 1] = {};
   DWORD length = GetModuleFileNameA(nullptr, path, kBuffer);
   // A full buffer means the path was cut (and, on older systems, not ended).
-  if (length >= kBuffer)
-    Raise(ETooLongError(Text(TextId::kProgramPathTooLong)));
+  if (length >= kBuffer) Refuse<ETooLongError>(TextId::kProgramPathTooLong);
   return ProgramPathInCodePage(std::string(path, length));
 }
 
@@ -44,6 +43,8 @@ unsigned RunProgram(const std::string& commandLine, unsigned showMode) {
   ReportFailedStart(start);
   return start.code;
 }
+
+void Pause(unsigned long milliseconds) { Sleep(milliseconds); }
 
 void EndProcess(unsigned exitCode) { ExitProcess(exitCode); }
 

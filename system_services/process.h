@@ -31,6 +31,8 @@ ProgramStart StartProgram(const std::string& commandLine, unsigned showMode);
 void ReportFailedStart(const ProgramStart& start);
 // Both: starts the command, and reports a failure at once.
 unsigned RunProgram(const std::string& commandLine, unsigned showMode);
+// Waits without doing anything.
+void Pause(unsigned long milliseconds);
 // Ends the process at once with the exit code.
 [[noreturn]] void EndProcess(unsigned exitCode);
 

@@ -33,73 +33,77 @@ UniqueKey OpenKey(HKEY base, const std::string& path, REGSAM access) {
   return UniqueKey(key);
 }
 
-// A key name has at most 255 characters, of up to four bytes each.
-constexpr DWORD kLongestKeyNameBytes = 1024;
+// What deleting a key tree needs of each key: listing its subkeys and
+// deleting it. Asking for more (all rights) fails where a policy grants no
+// more than deletion.
+constexpr REGSAM kDeletionRights =
+    DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE;
 
-// The name of the subkey at index. The longest length is counted in
-// characters, and a double-byte name needs more bytes: the buffer grows until
-// the name fits.
-bool SubkeyName(HKEY key, DWORD index, DWORD longest, std::string& name) {
-  for (DWORD size = longest + 1;; size *= 2) {
-    std::string buffer(size + 1, '\0');
-    DWORD length = size;
-    LONG result = RegEnumKeyExA(key, index, &buffer[0], &length, nullptr,
-                                nullptr, nullptr, nullptr);
-    if (result == ERROR_SUCCESS) {
-      name.assign(buffer.data(), length);
-      return true;
-    }
-    if (result != ERROR_MORE_DATA || size > kLongestKeyNameBytes) return false;
-  }
+// The number of subkeys; 0 when the key cannot say.
+DWORD SubkeyCount(HKEY key) {
+  DWORD subkeys = 0;
+  RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                   nullptr, nullptr, nullptr, nullptr, nullptr);
+  return subkeys;
 }
 
 // On the 95 family, which has neither registry links nor names beyond the
-// code page: deletes every subkey, deepest first, then the key; answers
-// whether the key itself went.
-bool DeleteKey(HKEY base, const std::string& path) {
-  if (UniqueKey key = OpenKey(base, path, KEY_ALL_ACCESS); key.valid()) {
-    DWORD subkeys = 0;
-    DWORD longest = 0;
-    if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys,
-                         &longest, nullptr, nullptr, nullptr, nullptr, nullptr,
-                         nullptr) == ERROR_SUCCESS) {
-      for (DWORD index = subkeys; index-- > 0;) {
-        std::string name;
-        if (SubkeyName(key.get(), index, longest, name))
-          DeleteKey(key.get(), name);
-      }
+// code page: deletes every subkey, deepest first, then the key.
+void DeleteKey(HKEY base, const std::string& path) {
+  if (UniqueKey key = OpenKey(base, path, kDeletionRights); key.valid()) {
+    for (DWORD index = SubkeyCount(key.get()); index-- > 0;) {
+      // A name has at most 255 characters, of up to two bytes each.
+      char name[512];
+      DWORD length = sizeof name;
+      if (RegEnumKeyExA(key.get(), index, name, &length, nullptr, nullptr,
+                        nullptr, nullptr) == ERROR_SUCCESS)
+        DeleteKey(key.get(), name);
     }
   }
-  return RegDeleteKeyA(base, path.c_str()) == ERROR_SUCCESS;
+  RegDeleteKeyA(base, path.c_str());
 }
 
-// On the NT family: deletes every subkey of the key, deepest first, then the
-// key itself, each by its handle. Subkeys are named through the wide
-// functions, so that a name that the code page cannot hold is found too;
-// every key is opened as a link where it is one, and a link is removed as a
-// link: following it would delete its target, outside the tree.
-void DeleteTree(HKEY key, const AdvapiFunctions& advapi,
-                LONG(WINAPI* deleteKey)(HANDLE)) {
-  DWORD type = REG_NONE;
-  bool isLink = RegQueryValueExA(key, "SymbolicLinkValue", nullptr, &type,
-                                 nullptr, nullptr) == ERROR_SUCCESS &&
-                type == REG_LINK;
-  DWORD subkeys = 0;
-  if (!isLink && RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys,
-                                  nullptr, nullptr, nullptr, nullptr, nullptr,
-                                  nullptr, nullptr) == ERROR_SUCCESS) {
-    for (DWORD index = subkeys; index-- > 0;) {
-      wchar_t name[256];  // a key name has at most 255 characters
-      DWORD length = 256;
-      UniqueKey subkey;
-      if (advapi.RegEnumKeyExW(key, index, name, &length, nullptr, nullptr,
-                               nullptr, nullptr) == ERROR_SUCCESS &&
-          advapi.RegOpenKeyExW(key, name, REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS,
-                               subkey.put()) == ERROR_SUCCESS)
-        DeleteTree(subkey.get(), advapi, deleteKey);
-    }
+// The native call's counted name and object attributes.
+struct NativeName {
+  USHORT length;  // in bytes
+  USHORT room;
+  const wchar_t* text;
+};
+struct NativeObject {
+  ULONG size;
+  HANDLE root;
+  const NativeName* name;
+  ULONG attributes;
+  void* security;
+  void* qualityOfService;
+};
+constexpr ULONG kCaseInsensitive = 0x40;  // OBJ_CASE_INSENSITIVE
+constexpr ULONG kOpenLink = 0x100;        // OBJ_OPENLINK
+
+// On the NT family: deletes the key named under parent, every subkey first,
+// each by its handle. Every key is opened as itself (OBJ_OPENLINK): a
+// registry link is then the link, which has no subkeys of its own, and goes
+// as a link; following it would delete its target, outside the tree.
+// Subkeys are named through the wide functions, so that a name that the code
+// page cannot hold is found too.
+void DeleteTree(HANDLE parent, const wchar_t* name, DWORD length,
+                const NtdllFunctions& ntdll, const AdvapiFunctions& advapi) {
+  NativeName native = {USHORT(length * 2), USHORT(length * 2), name};
+  NativeObject object = {sizeof object, parent,
+                         &native,       kCaseInsensitive | kOpenLink,
+                         nullptr,       nullptr};
+  UniqueKey key;
+  if (ntdll.NtOpenKey(reinterpret_cast<PHANDLE>(key.put()), kDeletionRights,
+                      &object) != 0)
+    return;
+  for (DWORD index = SubkeyCount(key.get()); index-- > 0;) {
+    wchar_t subkey[256];  // a key name has at most 255 characters
+    DWORD subkeyLength = 256;
+    if (advapi.RegEnumKeyExW(key.get(), index, subkey, &subkeyLength, nullptr,
+                             nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+      DeleteTree(key.get(), subkey, subkeyLength, ntdll, advapi);
   }
-  deleteKey(key);
+  ntdll.NtDeleteKey(key.get());
 }
 }  // namespace
 
@@ -146,17 +150,25 @@ Fault ReadRegistryString(const std::string& valueName,
 void DeleteRegistryTree(const std::string& keyPath, bool machineWide) {
   HKEY base = machineWide ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
   std::string path = WithoutLeadingBackslash(keyPath);
+  const NtdllFunctions& ntdll = Ntdll();
   const AdvapiFunctions& advapi = Advapi32();
-  auto deleteKey = Ntdll().NtDeleteKey;
-  if (!IsNtFamily() || !advapi.RegEnumKeyExW || !advapi.RegOpenKeyExW ||
-      !deleteKey) {
+  if (!IsNtFamily() || !ntdll.NtOpenKey || !ntdll.NtDeleteKey ||
+      !advapi.RegEnumKeyExW) {
     DeleteKey(base, path);
     return;
   }
-  UniqueKey key;
-  if (RegOpenKeyExA(base, path.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS,
-                    key.put()) == ERROR_SUCCESS)
-    DeleteTree(key.get(), advapi, deleteKey);
+  // The key is opened as itself under its parent, which the Win32 call opens
+  // (and redirects, for a 32-bit program on a 64-bit system, as every read
+  // is redirected).
+  std::string::size_type cut = path.rfind('\\');
+  std::string parentPath = cut == std::string::npos ? "" : path.substr(0, cut);
+  wchar_t name[256];
+  int length = MultiByteToWideChar(
+      CP_ACP, 0, path.c_str() + parentPath.size() + (cut != std::string::npos),
+      -1, name, 256);
+  UniqueKey parent = OpenKey(base, parentPath, KEY_ENUMERATE_SUB_KEYS);
+  if (parent.valid() && length > 1)
+    DeleteTree(parent.get(), name, length - 1, ntdll, advapi);
 }
 
 std::string ReadTextBeyondCodePage(const std::string& valueName,

@@ -16,6 +16,8 @@ KernelFunctions ResolveKernel32() {
   ResolveFunction(kernel, "GetTempPathW", f.GetTempPathW);
   ResolveFunction(kernel, "GetShortPathNameW", f.GetShortPathNameW);
   ResolveFunction(kernel, "MoveFileExA", f.MoveFileExA);
+  ResolveFunction(kernel, "OpenMutexA", f.OpenMutexA);
+  ResolveFunction(kernel, "GetSystemTimeAsFileTime", f.GetSystemTimeAsFileTime);
   // Asked only where the program speaks other languages than English.
   if (kOtherLanguageCount > 0)
     ResolveFunction(kernel, "GetUserDefaultUILanguage",
@@ -37,7 +39,6 @@ AdvapiFunctions ResolveAdvapi32() {
   ResolveFunction(advapi, "EqualSid", f.tokens.EqualSid);
   ResolveFunction(advapi, "FreeSid", f.tokens.FreeSid);
   ResolveFunction(advapi, "RegQueryValueExW", f.RegQueryValueExW);
-  ResolveFunction(advapi, "RegOpenKeyExW", f.RegOpenKeyExW);
   ResolveFunction(advapi, "RegEnumKeyExW", f.RegEnumKeyExW);
   return f;
 }
@@ -55,9 +56,14 @@ const AdvapiFunctions& Advapi32() {
 
 const NtdllFunctions& Ntdll() {
   static const NtdllFunctions functions = [] {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     NtdllFunctions f = {};
-    ResolveFunction(GetModuleHandleA("ntdll.dll"), "NtDeleteKey",
-                    f.NtDeleteKey);
+    ResolveFunction(ntdll, "NtOpenKey", f.NtOpenKey);
+    ResolveFunction(ntdll, "NtDeleteKey", f.NtDeleteKey);
+    ResolveFunction(ntdll, "NtQueryInformationProcess",
+                    f.NtQueryInformationProcess);
+    ResolveFunction(ntdll, "NtQueryInformationFile", f.NtQueryInformationFile);
+    ResolveFunction(ntdll, "NtSetInformationFile", f.NtSetInformationFile);
     return f;
   }();
   return functions;

@@ -18,6 +18,10 @@ std::string Substitute(const char* pattern, const std::string& first,
   return text;
 }
 
+std::string Substitute(const char* pattern, const std::string& first) {
+  return Substitute(pattern, first, std::string());
+}
+
 std::string Decimal(long value) {
   char digits[12];
   char* start = digits + sizeof digits;

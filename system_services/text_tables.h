@@ -5,10 +5,8 @@
 
 namespace services {
 
-// Every text in its order, each ended by a NUL.
-extern const char kEnglishTexts[];
-
-// Another language's table, packed (see unpack.h).
+// A language's table, packed (see unpack.h): every text in its order, each
+// ended by a NUL.
 struct PackedTexts {
   unsigned short language;  // a Windows language identifier
   unsigned short codePage;  // the ANSI code page that its texts are written in
@@ -16,6 +14,9 @@ struct PackedTexts {
   unsigned short size;
   const unsigned char* packed;
 };
+
+// English, kEnglishTextsSize bytes unpacked.
+extern const PackedTexts kEnglishTexts;
 // kOtherLanguageCount of them, then an empty one.
 extern const PackedTexts kOtherLanguages[];
 

@@ -8,6 +8,9 @@ namespace services {
 
 const char* Text(TextId id);
 
+// The English table: every text in its order, each ended by a NUL.
+const char* EnglishTexts();
+
 // Makes table (every text in its order, each ended by a NUL) the one that
 // Text reads from, for the rest of the program's life.
 void UseTexts(const char* table);

@@ -6,6 +6,10 @@
 
 namespace services {
 
+namespace {
+DWORD majorVersion = 0;
+}  // namespace
+
 bool QueryWindowsVersionWith(BOOL(WINAPI* getVersion)(LPOSVERSIONINFOA)) {
   OSVERSIONINFOA version = {};
   version.dwOSVersionInfoSize = sizeof version;
@@ -13,6 +17,7 @@ bool QueryWindowsVersionWith(BOOL(WINAPI* getVersion)(LPOSVERSIONINFOA)) {
       "GetVersionEx", [&] { return getVersion(&version) != FALSE; },
       [](bool answered) { return !answered; });
   if (!queried) version = OSVERSIONINFOA{};
+  majorVersion = version.dwMajorVersion;
   return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
@@ -22,5 +27,7 @@ bool IsNtFamily() {
   static const bool isNt = QueryWindowsVersion();
   return isNt;
 }
+
+bool HasIntegrityLevels() { return IsNtFamily() && majorVersion >= 6; }
 
 }  // namespace services

@@ -9,6 +9,8 @@ namespace services {
 bool QueryWindowsVersion();
 // The same, asked once: the first call queries, later ones answer from it.
 bool IsNtFamily();
+// Whether objects carry integrity labels (NT 6, Vista, on).
+bool HasIntegrityLevels();
 // The same through the query function given (tests pass one that fails).
 bool QueryWindowsVersionWith(BOOL(WINAPI* getVersion)(LPOSVERSIONINFOA));
 

@@ -260,9 +260,11 @@ def _run_once(program, *args, **kwargs):
         shutil.rmtree(work, ignore_errors=True)
 
 
-def _run_in(work, program, *args, cwd=None, timeout=40, extra_env=None, box_shots=None):
+def _run_in(work, program, *args, cwd=None, timeout=40, extra_env=None, box_shots=None,
+            wait_for_application=True):
     """box_shots: a folder for a picture of every box, cropped to it
-    (box-1.png, ...)."""
+    (box-1.png, ...); wait_for_application: False when a stand-in that runs
+    on (a setup that another run started) is not this run's to wait for."""
     env = dict(environment())
     env["WINEDEBUG"] = "+msgbox"
     record = work / "record.txt"
@@ -300,7 +302,8 @@ def _run_in(work, program, *args, cwd=None, timeout=40, extra_env=None, box_shot
                     # is needed.
                     press_space(env, window)
                     handled[window] = now
-            busy = windows or process.poll() is None or _main_application_running()
+            busy = (windows or process.poll() is None
+                    or (wait_for_application and _main_application_running()))
             if busy:
                 quiet_since = None
             elif quiet_since is None:

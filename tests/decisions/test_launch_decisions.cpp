@@ -1,9 +1,11 @@
 // The launch's pure decisions: the first argument, the module selection,
-// and what is started from where.
+// what is started from where, and the turns that launchers take.
 #include <gtest/gtest.h>
 #include <strings.h>
 
+#include "launcher/claim_decision.h"
 #include "launcher/first_argument.h"
+#include "launcher/handoff_turn.h"
 #include "launcher/launch_plan.h"
 #include "launcher/module_selection.h"
 #include "launcher/program_path.h"
@@ -132,4 +134,48 @@ TEST(LeavesRoomFor, TheLongestNameWithinThePlatformsPaths) {
   EXPECT_FALSE(LeavesRoomFor(std::string(249, 'm'), "Prelude.Msg"));
   EXPECT_TRUE(LeavesRoomFor(std::string(251, 't'), "Pyrn.DLL"));
   EXPECT_FALSE(LeavesRoomFor(std::string(252, 't'), "Pyrn.DLL"));
+}
+
+// A launcher that finds its medium claimed: a holder's box to the front, the
+// holder's own work, or a box of its own; never silence.
+TEST(DecideClaim, EveryLookHasItsAnswer) {
+  using services::BroughtForward, services::TextId;
+  using Step = ClaimAnswer::Step;
+  const BroughtForward kNone = BroughtForward::kNoWindow;
+  struct Case {
+    ClaimLook look;
+    Step step;
+    TextId refusal;
+  } cases[] = {
+      {{true, true}, Step::kAct, {}},         // first, nobody there
+      {{true, false, true}, Step::kAct, {}},  // the holder was ended
+      {{true, false}, Step::kStepAside, {}},  // the holder has done it
+      {{false, 1, 0, 7, BroughtForward::kBrought}, Step::kStepAside, {}},
+      {{false, 1, 0, 7, BroughtForward::kRefused},
+       Step::kRefuse,
+       TextId::kMediumBoxHidden},
+      {{false, true}, Step::kRefuse, TextId::kMediumInUse},  // no launcher
+      {{false, 0, 0, 7}, Step::kLookAgain, {}},              // at work
+      {{false, 0, 0, 7, kNone, true},
+       Step::kRefuse,
+       TextId::kMediumStillStarting}};
+  for (const Case& c : cases) {
+    ClaimAnswer answer = DecideClaim(c.look);
+    EXPECT_EQ(answer.step, c.step) << &c - cases;
+    if (c.step == Step::kRefuse) EXPECT_EQ(answer.refusal, c.refusal);
+  }
+}
+
+// A list that another launcher has just written waits for the application;
+// a stale one, or one dated far ahead, makes way.
+TEST(DecideHandOffTurn, WaitsForAFreshListWithinItsBound) {
+  const long long kSecond = kFileTimeSecond, kFresh = kFreshList;
+  const unsigned long kBound = kLongestHandOffWaitMs;
+  EXPECT_EQ(DecideHandOffTurn(false, 0, 0), HandOffTurn::kWrite);
+  for (long long age : {2 * kSecond, -2 * kSecond}) {
+    EXPECT_EQ(DecideHandOffTurn(true, age, kBound - 1), HandOffTurn::kWait);
+    EXPECT_EQ(DecideHandOffTurn(true, age, kBound), HandOffTurn::kGiveUp);
+  }
+  for (long long age : {kFresh, -kFresh})
+    EXPECT_EQ(DecideHandOffTurn(true, age, 0), HandOffTurn::kWrite);
 }

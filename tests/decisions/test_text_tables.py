@@ -1,6 +1,6 @@
 """The build's check of the texts stops the build for a language that lacks
-a text, moves a %s, or writes a character that its code page lacks, naming
-the file and the text."""
+a text, moves a %s, has a % of its own, or writes a character that its code
+page lacks, naming the file and the text."""
 
 import contextlib
 import io
@@ -17,7 +17,9 @@ import text_tables  # noqa: E402
 FAULTS = {"": ("", 0),  # the shipped German as it is
           'disk-full = "Datenträger voll"\n': ("", "missing ['disk-full']"),
           "„%s“ nach „%s“": ("„%s“", "copy-failed"),
-          "Datenträger voll": ("Datenträger ł", "'ł' is not in code page 1252")}
+          "Datenträger voll": ("Datenträger ł", "'ł' is not in code page 1252"),
+          "Ungültige numerische": ("100 % ungültige", "invalid-numeric-input must have no %"),
+          "Zu viele": ("%d zu viele", "too-many-open-files must have no %")}
 
 
 class TextChecks(unittest.TestCase):

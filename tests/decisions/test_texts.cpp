@@ -7,6 +7,7 @@
 
 #include "system_services/language_choice.h"
 #include "system_services/text_tables.h"
+#include "system_services/texts.h"
 #include "system_services/unpack.h"
 
 using namespace services;
@@ -61,7 +62,7 @@ TEST(BuiltInTexts, UnpackToEveryTextWithItsPlaceholders) {
         Unpack(texts->packed, texts->packedSize, &table[0], table.size()))
         << std::hex << texts->language;
     EXPECT_EQ(table.back(), '\0');
-    EXPECT_EQ(placeholders(table.c_str()), placeholders(kEnglishTexts))
+    EXPECT_EQ(placeholders(table.c_str()), placeholders(EnglishTexts()))
         << std::hex << texts->language;
   }
 }
@@ -75,4 +76,6 @@ TEST(Unpack, RefusesWhatDoesNotUnpackToItsSizeOrReachesOutside) {
   EXPECT_FALSE(Unpack(good, sizeof good, out, 8));      // shorter than promised
   const unsigned char before[] = {0, 'a', 0x80, 2, 0};  // reaches before it
   EXPECT_FALSE(Unpack(before, sizeof before, out, 4));
+  const unsigned char none[] = {0, 'a', 0x80, 0, 0};  // a distance of 0
+  EXPECT_FALSE(Unpack(none, sizeof none, out, 4));
 }

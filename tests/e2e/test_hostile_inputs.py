@@ -11,7 +11,7 @@ import unittest
 from launch_case import LaunchCase, TEMP, wd
 from test_installed_copy import DATA, INSTALL, READY, SUFFIX, InstalledCopyCase
 
-
+SETUP_RUNNING = f'Setup is already running from the folder "{TEMP}\\". Finish it, then start again. Nothing was started.'
 
 def nested_folder(top, length):
     """A folder under C:\\top whose Windows path, with its trailing backslash,
@@ -45,7 +45,8 @@ class Expansion(LaunchCase):
     def test_occupied_temporary_name_stops_and_leaves_nothing_under_another(self):
         self.medium("compressed")
         # An older setup's folder, or its program that it still runs.
-        for what in ("folder", "held file"):
+        for what, box in (("folder", ("CopyFile", f'Error opening destination file "{TEMP}\\Lxv.exe"')),
+                          ("held file", ("Cannot Start", SETUP_RUNNING))):
             with self.subTest(what):
                 wd.clear_temp_directory()
                 stale = self.temp / "Lxv.exe"
@@ -57,24 +58,25 @@ class Expansion(LaunchCase):
                     with held(stale):
                         run = self.launch("autorun")
                     self.assertEqual(stale.read_bytes(), b"older setup")
-                self.assertEqual(run.boxes, [("CopyFile", f'Error opening destination file "{TEMP}\\Lxv.exe"')])
+                self.assertEqual(run.boxes, [box])
                 self.assertNothingStarted(run)
                 self.assertEqual(self.temp_names(), ["Lxv.exe"])
 
-    def test_leftovers_neither_stand_in_the_way_nor_are_written_through(self):
+    def test_ended_launchers_partial_files_go_but_nothing_through_a_link(self):
         self.medium("compressed")
         document = self.work / "document.txt"
         document.write_text("a user's document")
-        # Names that earlier launchers expanded into, one a link to a user's
-        # file; and the cut copy of a launcher that was ended.
-        (self.temp / "Lxv.ex~").mkdir()
-        (self.temp / "Pyrn.DL~").symlink_to(document)
-        (self.temp / "~Lxv0000").write_bytes(bytes(1 << 20))
+        # The cut copies of launchers that were ended; under their names a
+        # folder and a link to a user's file; a name that only looks alike.
+        for name in ("~Lxv0000", "~LxvFFFF"):
+            (self.temp / name).write_bytes(bytes(1 << 20))
+        (self.temp / "~Lxv0001").mkdir()
+        (self.temp / "~Lxv0002").symlink_to(document)
+        (self.temp / "~Lxv00003").write_text("someone else's")
         run = self.launch("autorun")
         self.assertEqual((run.boxes, len(run.records)), ([], 1))
         self.assertEqual(document.read_text(), "a user's document")
-        self.assertEqual(self.temp_names(), sorted(["Lxv.ex~", "Lxv.exe", "Pyrn.DL~", "Pyrn.DLL",
-                                                    "~Lxv0000"]))
+        self.assertEqual(self.temp_names(), sorted(["Lxv.exe", "Pyrn.DLL", "~Lxv0001", "~Lxv0002", "~Lxv00003"]))
 
     def test_medium_and_temporary_directory_past_128_characters_expand(self):
         drive_c = wd.prefix() / "drive_c"
@@ -118,21 +120,27 @@ class Expansion(LaunchCase):
 
 
 class StartUp(LaunchCase):
-    def test_clean_up_removes_a_registry_link_but_not_its_target(self):
+    def test_clean_up_removes_registry_links_but_not_their_targets(self):
         product = "Software\\Microsoft\\Windows\\CurrentVersion\\Lexivane"
         target = "Software\\LexivaneLinkTarget"
-        wd.reg_add(f"HKLM\\{target}\\Inside", "Value", "kept")
         self.addCleanup(wd.reg_delete, f"HKLM\\{target}")
-        wd.reg_add(f"HKLM\\{product}\\Settings", "Value", "x")
         self.addCleanup(wd.reg_delete, f"HKLM\\{product}")
-        # A link right under the product key, and one deeper down.
-        for link in ("Link", "Settings\\Deeper"):
-            wd.wine(os.environ["MAKE_REGISTRY_LINK"], f"{product}\\{link}", target)
-            self.assertTrue(wd.reg_exists(f"HKLM\\{product}\\{link}\\Inside"))  # it works
-        self.medium("compressed", remove=["Shared.604"])
-        self.assertEqual(len(self.launch().boxes), 1)  # the medium's own advice
-        self.assertFalse(wd.reg_exists(f"HKLM\\{product}"))
-        self.assertEqual(wd.reg_value(f"HKLM\\{target}\\Inside", "Value"), "kept")
+        # The product key a link itself; links right under it and deeper
+        # down, beside a key that only has a value of a link's name.
+        for links in ([""], ["\\Link", "\\Settings\\Deeper"]):
+            with self.subTest(links=links):
+                wd.reg_add(f"HKLM\\{target}\\Inside", "Value", "kept")
+                if links != [""]:
+                    wd.reg_import(f"[HKEY_LOCAL_MACHINE\\{product}\\Settings\\Plain\\Inside]\n\n"
+                                  f"[HKEY_LOCAL_MACHINE\\{product}\\Settings\\Plain]\n"
+                                  '"SymbolicLinkValue"=hex(6):5c,00\n')
+                for link in links:
+                    wd.wine(os.environ["MAKE_REGISTRY_LINK"], product + link, target)
+                    self.assertTrue(wd.reg_exists(f"HKLM\\{product}{link}\\Inside"))  # it works
+                self.medium("compressed", remove=["Shared.604"])
+                self.assertEqual(len(self.launch().boxes), 1)  # the medium's own advice
+                self.assertFalse(wd.reg_exists(f"HKLM\\{product}"))
+                self.assertEqual(wd.reg_value(f"HKLM\\{target}\\Inside", "Value"), "kept")
 
 
 class HandOff(InstalledCopyCase):

@@ -19,16 +19,19 @@ from kit.common import wine_driver as wd  # noqa: E402
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll"}
 ALLOW_LIST = pathlib.Path(__file__).with_name("win95_nt4_imports.txt")
 # Every function that the program looks up by name at run time, never imports:
-# absent from Windows 95 and NT 4, or in a library loaded by full path.
+# absent from Windows 95 and NT 4, in a library loaded by full path, or kept
+# off the import list that those systems were tested with.
 RESOLVED_AT_RUN_TIME = {
-    "kernel32.dll": {"SetDefaultDllDirectories", "SetDllDirectoryA", "MoveFileExA",
+    "kernel32.dll": {"SetDefaultDllDirectories", "SetDllDirectoryA", "MoveFileExA", "OpenMutexA",
+                     "GetSystemTimeAsFileTime",
                      "GetModuleFileNameW", "GetTempPathW", "GetShortPathNameW",
                      "GetUserDefaultUILanguage"},
     "lz32.dll": {"LZInit", "LZCopy", "LZClose"},
-    "ntdll.dll": {"NtDeleteKey"},
+    "ntdll.dll": {"NtOpenKey", "NtDeleteKey", "NtQueryInformationProcess", "NtQueryInformationFile",
+                  "NtSetInformationFile"},
     "advapi32.dll": {"OpenThreadToken", "OpenProcessToken", "AllocateAndInitializeSid",
                      "GetTokenInformation", "EqualSid", "FreeSid", "RegQueryValueExW",
-                     "RegOpenKeyExW", "RegEnumKeyExW"},
+                     "RegEnumKeyExW"},
 }
 
 

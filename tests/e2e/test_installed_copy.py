@@ -116,6 +116,13 @@ class AutorunRule(InstalledCopyCase):
 
 
 class HandOff(InstalledCopyCase):
+    def older_list(self):
+        """A list that an earlier hand-off left, which no application took."""
+        older = self.data / "AutoLoad.Lst"
+        older.write_text("an older list\r\n")
+        os.utime(older, (YEAR_2010, YEAR_2010))
+        return older
+
     def assertHandedOver(self, run, list_file, listed):
         self.assertEqual(run.exit_code, 0)
         self.assertEqual(len(run.records), 1, run)
@@ -128,7 +135,7 @@ class HandOff(InstalledCopyCase):
         self.modules_medium("alpha.604", "prelude.604", "Shared.604", "earlyen.604",
                             "dialfr.604", "readme.txt")
         self.register()
-        (self.data / "AutoLoad.Lst").write_text("an older list\r\n")
+        self.older_list()
         run = self.launch("autorun")
         self.assertHandedOver(run, DATA + "AutoLoad.Lst", "D:\\alpha.604|Setup 2.0")
         self.assertEqual(run.boxes, [("Lexivane", "Installed modules: alpha.604")])
@@ -155,8 +162,7 @@ class HandOff(InstalledCopyCase):
             with self.subTest(mode=oct(mode)):
                 wd.forget_installed_copy()
                 self.register()
-                (self.data / "AutoLoad.Lst").write_text("an older list\r\n")
-                (self.data / "AutoLoad.Lst").chmod(mode)
+                self.older_list().chmod(mode)
                 run = self.launch()
                 self.assertFalse((self.data / "AutoLoad.Lst").exists())
                 self.assertEqual(run.records[0]["list_file"], "none")

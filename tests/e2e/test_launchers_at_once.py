@@ -3,6 +3,7 @@ them, under other names of the same folders, and with a second medium beside:
 one setup for each thing the user does, each with the program that its own
 launcher expanded; never a silent drop, never an endless wait."""
 
+import contextlib
 import os
 import pathlib
 import shutil
@@ -12,32 +13,45 @@ import time
 import unittest
 
 from launch_case import TEMP, LaunchCase, wd
-from test_installed_copy import YEAR_2005, YEAR_2010
+from test_hostile_inputs import SETUP_RUNNING
+from test_installed_copy import INSTALL, YEAR_2005, YEAR_2010, InstalledCopyCase
 
 
-def run_at_once(starts, timeout=600, one_acts=False):
-    """Starts every (install folder, command) together, presses every box
-    until all have ended, and answers (exit code, box texts, records) each.
+@contextlib.contextmanager
+def holding(*arguments, program=None):
+    """A hold_lock (or program) that holds what arguments name meanwhile."""
+    holder = subprocess.Popen(["wine", program or os.environ["HOLD_LOCK"], *arguments],
+                              env=wd.environment(), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                              text=True)
+    try:
+        assert holder.stdout.readline().strip() == "held"
+        yield holder
+    finally:
+        holder.stdin.close()
+        holder.wait(timeout=60)
+
+
+def run_at_once(starts, timeout=600, one_acts=False, apart=0, extra_env=None):
+    """Starts every (install folder, command) together (apart seconds after
+    one another), presses every box until all have ended, and answers (exit
+    code, box texts, records) each.
     one_acts: the temporary directory is held until all launchers but one
     have ended (or for 40 s), so that the one at work meets them all."""
     work = pathlib.Path(tempfile.mkdtemp(prefix="launch-at-once-"))
-    env, processes, holder = wd.environment(), [], None
+    env, processes, holder = wd.environment(), [], contextlib.ExitStack()
     if one_acts:
-        holder = subprocess.Popen(["wine", os.environ["HOLD_LOCK"], TEMP + "\\"], env=env,
-                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
-        assert holder.stdout.readline().strip() == "held"
+        holder.enter_context(holding(TEMP + "\\"))
         release = time.monotonic() + 40
     for i, (install, *command) in enumerate(starts):
         own = {"WINEDEBUG": "+msgbox", "LXV_STANDIN_INSTALL_DIR": install,
-               "LXV_STANDIN_RECORD": wd.unix_to_windows(work / f"{i}.txt")}
+               "LXV_STANDIN_RECORD": wd.unix_to_windows(work / f"{i}.txt")} | (extra_env or {})
+        time.sleep(apart if i else 0)
         processes.append(subprocess.Popen(["wine", *command], env=env | own, stdin=subprocess.DEVNULL,
                                           stdout=subprocess.DEVNULL, stderr=open(work / f"{i}.trace", "w")))
     deadline, quiet = time.monotonic() + timeout, 0
     while quiet < 5 and time.monotonic() < deadline:
-        if holder and (sum(p.poll() is None for p in processes) <= 1 or time.monotonic() > release):
-            holder.stdin.close()
-            holder.wait(timeout=60)
-            holder = None
+        if one_acts and (sum(p.poll() is None for p in processes) <= 1 or time.monotonic() > release):
+            holder.close()
         windows = wd.visible_windows(env)
         for window in windows:
             subprocess.run(["xdotool", "key", "--window", window, "space"], env=env, stderr=subprocess.DEVNULL)
@@ -100,7 +114,7 @@ class AtOnce(LaunchCase):
             if e_run[2]:
                 self.assertEqual((e / "Lxv.Exe").read_bytes(), (medium_e / "Lxv.Ex_").read_bytes())
             else:
-                self.assertEqual(e_run[:2], (0, [f'Error opening destination file "S:\\Lxv.exe"']))
+                self.assertEqual(e_run[:2], (0, [SETUP_RUNNING.replace(TEMP, "S:")]))
 
     def test_one_medium_under_several_names_starts_one_setup(self):
         folder = self.medium("compressed")
@@ -130,12 +144,8 @@ class AtOnce(LaunchCase):
 
     def test_temporary_directory_held_by_another_program_gets_a_box_not_a_hang(self):
         self.medium("compressed")
-        holder = subprocess.Popen(["wine", os.environ["HOLD_LOCK"], TEMP + "\\"], env=wd.environment(),
-                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
-        self.addCleanup(holder.wait, timeout=60)
-        self.addCleanup(holder.stdin.close)
-        self.assertEqual(holder.stdout.readline().strip(), "held")
-        run = self.launch(timeout=180)
+        with holding(TEMP + "\\"):
+            run = self.launch(timeout=180)
         self.assertEqual((run.exit_code, run.boxes), (0, [("Cannot Start", (
             f'The folder "{TEMP}\\" is in use by another setup. Try again when it has finished. '
             "Nothing was started."))]))
@@ -169,6 +179,53 @@ class AtOnce(LaunchCase):
                                 timeout=60)
         self.assertEqual((second.returncode, wd.box_texts(second.stderr)), (0, []))
         self.assertEqual(windows()[-1], "Check Startup")
+
+
+class HeldMedium(LaunchCase):
+    def test_medium_held_with_no_box_to_show_gets_a_box_and_no_setup(self):
+        self.medium("compressed")
+        # Another program with no window, one that lets others only wait,
+        # and a launcher that is stuck.
+        stuck = shutil.copy(os.environ["HOLD_LOCK"], self.work / "LAUNCH.EXE")
+        in_use = 'The medium "D:\\" is in use by another program. Nothing was started.'
+        still = ('The medium "D:\\" is already being started, and has not finished within a minute. '
+                 "Try again later. Nothing was started.")
+        for option, program, text in (("", None, in_use), ("--only-wait", None, in_use),
+                                      ("", stuck, still)):
+            with self.subTest(option=option, program=program), \
+                    holding("--medium", *option.split(), "D:\\", program=program):
+                # (A holder named LAUNCH.EXE passes for a program of this run.)
+                run = self.launch(timeout=180, wait_for_application=False)
+                self.assertEqual((run.exit_code, run.boxes), (0, [("Cannot Start", text)]))
+                self.assertNothingStarted(run)
+
+    def test_second_start_while_setup_runs_says_so(self):
+        self.medium("compressed")
+        self.medium("nested", drive="e")
+        hold = self.work / "setup-holds"
+        hold.touch()
+        first = self.launch(extra_env={"LXV_STANDIN_SETUP_HOLD": wd.unix_to_windows(hold)},
+                            wait_for_application=False)
+        self.assertEqual(first.boxes, [])
+        for program in ("D:\\LAUNCH.EXE", "E:\\LAUNCH.EXE"):
+            run = self.launch(program=program, wait_for_application=False)
+            self.assertEqual((run.exit_code, run.boxes), (0, [("Cannot Start", SETUP_RUNNING)]))
+        hold.unlink()
+        while wd._main_application_running():
+            time.sleep(0.2)
+
+
+class HandOffsAtOnce(InstalledCopyCase):
+    def test_modules_of_two_media_both_reach_an_application_that_takes_them_late(self):
+        self.register()
+        for letter, module in (("d", "alpha.604"), ("e", "beta.604")):
+            (self.work / letter).mkdir()
+            shutil.copy(wd.MEDIA / "compressed" / "LAUNCH.EXE", self.work / letter)
+            (self.work / letter / module).write_text(f"module {module}\r\n")
+            wd.map_drive(letter, self.work / letter)
+        runs = run_at_once([(INSTALL, "D:\\LAUNCH.EXE"), (INSTALL, "E:\\LAUNCH.EXE")], apart=0.3,
+                           extra_env={"LXV_STANDIN_TAKE_LATE_MS": "3000"})
+        self.assertEqual([run[2][0]["modules"] for run in runs], ["alpha.604", "beta.604"])
 
 
 class AtOnceOnNt4(AtOnce):

@@ -2,6 +2,7 @@
 #include "scratch.h"
 #include "system_services/errors.h"
 #include "system_services/files.h"
+#include "system_services/partial_files.h"
 
 using namespace services;
 
@@ -61,4 +62,24 @@ TEST(SaveListToFile, WriteThatIsNotCompleteAnswersWriteError) {
       Described(SaveListToFile({std::string(64 * 1024, 'x')}, "F:\\full.lst")),
       "EWriteError: Stream write error");
   DeleteFileA("F:\\full.lst");
+}
+
+// An expansion's new file takes the first name that nothing has, and
+// overwrites nothing; the whole copy replaces an earlier one in one step on
+// the NT family, or leaves it as it was.
+TEST(PartialFiles, TakeTheFirstFreeNameAndReplaceInOneStepOrNotAtAll) {
+  Scratch scratch;
+  Scratch::WriteFile(scratch / "~Lxv1234", "a cut copy");
+  CreateDirectoryA((scratch / "~Lxv1235").c_str(), nullptr);
+  std::string name;
+  UniqueFile partial = CreatePartial(scratch.path(), 0x1234, name);
+  EXPECT_EQ(name, scratch / "~Lxv1236");
+  EXPECT_EQ(Scratch::ReadFile(scratch / "~Lxv1234"), "a cut copy");
+  // Still held open by the expansion: it cannot move, and nothing goes.
+  Scratch::WriteFile(scratch / "Lxv.exe", "earlier");
+  EXPECT_FALSE(TakePlace(name, scratch / "Lxv.exe"));
+  EXPECT_EQ(Scratch::ReadFile(scratch / "Lxv.exe"), "earlier");
+  partial.reset();
+  EXPECT_TRUE(TakePlace(name, scratch / "Lxv.exe"));
+  EXPECT_EQ(Scratch::ReadFile(scratch / "Lxv.exe"), "");
 }

@@ -187,19 +187,24 @@ TEST_F(Registration, DirectoriesBeyondTheCodePageGoByTheirShortForms) {
                             0, nullptr));
   std::wstring command =
       L"\"" + install + L"LxvDel.Exe\" /u x \"" + data + L"\"";
-  UniqueKey key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kUninstall, 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExW(key.get(), L"UninstallString", 0, REG_SZ,
-                 reinterpret_cast<const BYTE*>(command.c_str()),
-                 static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
-  std::string installDirectory;
-  EXPECT_EQ(Described(InstallDirectory(installDirectory)), "");
-  EXPECT_TRUE(FileExistsSafe(installDirectory + "LxvDel.Exe"))
-      << installDirectory;
-  EXPECT_TRUE(FileExistsSafe(WithTrailingBackslash(DataDirectory()) + "m.txt"))
-      << DataDirectory();
+  // Registered for the user, or for the machine alone.
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    TearDown();
+    UniqueKey key;
+    ASSERT_EQ(RegCreateKeyExA(root, kUninstall, 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, key.put(), nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key.get(), L"UninstallString", 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+    std::string installDirectory;
+    EXPECT_EQ(Described(InstallDirectory(installDirectory)), "");
+    EXPECT_TRUE(FileExistsSafe(installDirectory + "LxvDel.Exe"))
+        << installDirectory;
+    EXPECT_TRUE(
+        FileExistsSafe(WithTrailingBackslash(DataDirectory()) + "m.txt"))
+        << DataDirectory();
+  }
 }
 
 // Windows 95, 98 and NT 4 have no query for the user's language: the 95
