@@ -93,7 +93,7 @@ def check(english, language):
 
 
 def pack(data):
-    """data in the form that the program unpacks (system_services/unpack.cpp):
+    """data in the form that the program unpacks (common/unpack.cpp):
     a control byte c below 0x80 is followed by c + 1 bytes as they are; from
     0x80 on it copies (c & 0x7F) + 3 bytes from a distance given in the two
     bytes after it (little-endian) back in what was unpacked so far."""
@@ -147,7 +147,7 @@ def generate(english, others):
                "}  // namespace services", ""]
     english_packed = pack(english_table)
     source = ["// Made by cmake/text_tables.py from resources/texts/*.txt.",
-              '#include "system_services/text_tables.h"', "", "namespace services {", "",
+              '#include "common/text_tables.h"', "", "namespace services {", "",
               f"static const unsigned char kEnglish[] = {{{c_bytes(english_packed)}}};",
               f"extern const PackedTexts kEnglishTexts = {{0x{english.language:04X}, "
               f"{english.code_page}, {len(english_packed)}, {len(english_table)}, kEnglish}};"]

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "system_services/command_tokens.h"
+#include "common/command_tokens.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/errors.h"
 #include "launcher/first_argument.h"
-#include "system_services/errors.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string commandLine(reinterpret_cast<const char*>(data), size);

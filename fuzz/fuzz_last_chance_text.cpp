@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "system_services/errors.h"
-#include "system_services/last_chance.h"
+#include "common/errors.h"
+#include "launcher_services/last_chance.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 4) return 0;

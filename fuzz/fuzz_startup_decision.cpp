@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "common/errors.h"
 #include "launcher/startup_decision.h"
 #include "launcher/version.h"
-#include "system_services/errors.h"
 
 static bool programThere = false;
 static bool Exists(const std::string&) { return programThere; }

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/errors.h"
 #include "launcher/version.h"
-#include "system_services/errors.h"
 
 namespace {
 // The version, or -1 when it is refused as no integer.

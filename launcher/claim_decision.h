@@ -3,8 +3,8 @@
 // "look again".
 #pragma once
 
-#include "system_services/foreground.h"
-#include "system_services/text_id.h"
+#include "common/text_id.h"
+#include "windows/foreground.h"
 
 namespace launcher {
 

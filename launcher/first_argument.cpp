@@ -1,7 +1,7 @@
 #include "first_argument.h"
 
-#include "system_services/errors.h"
-#include "system_services/texts.h"
+#include "common/errors.h"
+#include "common/texts.h"
 
 namespace launcher {
 

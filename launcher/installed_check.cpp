@@ -1,12 +1,13 @@
 #include "installed_check.h"
 
+#include "common/texts.h"
+#include "launcher_services/advice.h"
+#include "launcher_services/uninstall_registration.h"
 #include "medium.h"
 #include "module_handoff.h"
-#include "system_services/files.h"
-#include "system_services/messages.h"
-#include "system_services/paths.h"
-#include "system_services/texts.h"
-#include "system_services/uninstall_registration.h"
+#include "windows/files.h"
+#include "windows/message_boxes.h"
+#include "windows/paths.h"
 
 namespace launcher {
 

@@ -1,12 +1,12 @@
 #include "launch_locks.h"
 
 #include "claim_decision.h"
-#include "system_services/directory_identity.h"
-#include "system_services/errors.h"
-#include "system_services/foreground.h"
-#include "system_services/text_pattern.h"
-#include "system_services/text_tokens.h"
-#include "system_services/texts.h"
+#include "common/errors.h"
+#include "common/text_pattern.h"
+#include "common/texts.h"
+#include "windows/directory_identity.h"
+#include "windows/foreground.h"
+#include "windows/text_tokens.h"
 
 namespace launcher {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "system_services/named_lock.h"
+#include "windows/named_lock.h"
 
 namespace launcher {
 

@@ -1,6 +1,7 @@
 #include "launch_plan.h"
 
-#include "system_services/text_pattern.h"
+#include "common/path_limit.h"
+#include "common/text_pattern.h"
 
 namespace launcher {
 
@@ -29,8 +30,7 @@ std::string InstalledProgramCommand(const std::string& installDirectory) {
 }
 
 bool LeavesRoomFor(const std::string& directory, const std::string& name) {
-  constexpr std::string::size_type kMaxPath = 260;  // with the closing NUL
-  return directory.size() + name.size() < kMaxPath;
+  return services::PathFits(directory.size() + name.size());
 }
 
 }  // namespace launcher

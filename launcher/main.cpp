@@ -2,16 +2,16 @@
 // way ends the program in its box (see Raise below). Only the shipped build
 // has no C++ exceptions; in the others a fault of the standard library ends
 // the program without a box.
+#include "common/errors.h"
+#include "common/texts.h"
 #include "first_argument.h"
+#include "launcher_services/last_chance.h"
+#include "launcher_services/startup.h"
+#include "launcher_services/user_language.h"
 #include "run_launcher.h"
-#include "system_services/dll_search.h"
-#include "system_services/errors.h"
-#include "system_services/last_chance.h"
-#include "system_services/messages.h"
-#include "system_services/process.h"
-#include "system_services/startup.h"
-#include "system_services/texts.h"
-#include "system_services/user_language.h"
+#include "windows/dll_search.h"
+#include "windows/message_boxes.h"
+#include "windows/process.h"
 
 namespace services {
 // A refusal gets its own box: nothing was started, and nothing is wrong with

@@ -1,7 +1,8 @@
 #include "medium.h"
 
-#include "system_services/files.h"
-#include "system_services/paths.h"
+#include "common/path_limit.h"
+#include "windows/files.h"
+#include "windows/paths.h"
 
 namespace launcher {
 
@@ -9,11 +10,11 @@ using services::FileExistsSafe;
 
 namespace {
 // Whether an entry's name begins with "Dial", as the pattern "Dial*.*" asks.
-// Where the pattern would pass the platform's 259 characters, the whole
+// Where the pattern would not fit the platform's functions, the whole
 // listing, whose pattern is shorter, is searched instead.
 bool HasDialogueEntries(const std::string& directory) {
   const std::string pattern = directory + "Dial*.*";
-  if (pattern.size() < 260)
+  if (services::PathFits(pattern.size()))
     return !services::EnumerateDirectory(pattern).empty();
   for (const services::DirectoryEntry& entry :
        services::EnumerateDirectory(directory + "*"))

@@ -2,17 +2,17 @@
 
 #include <vector>
 
+#include "common/texts.h"
 #include "handoff_turn.h"
 #include "launch_locks.h"
 #include "launch_plan.h"
+#include "launcher_services/advice.h"
+#include "launcher_services/uninstall_registration.h"
+#include "launcher_services/writability.h"
 #include "module_selection.h"
-#include "system_services/files.h"
-#include "system_services/messages.h"
-#include "system_services/paths.h"
-#include "system_services/process.h"
-#include "system_services/texts.h"
-#include "system_services/uninstall_registration.h"
-#include "system_services/writability.h"
+#include "windows/files.h"
+#include "windows/paths.h"
+#include "windows/process.h"
 
 namespace launcher {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "system_services/files.h"
 #include "text_compare.h"
+#include "windows/files.h"
 
 namespace launcher {
 

@@ -1,8 +1,8 @@
 #include "program_path.h"
 
-#include "system_services/errors.h"
-#include "system_services/text_pattern.h"
-#include "system_services/texts.h"
+#include "common/errors.h"
+#include "common/text_pattern.h"
+#include "common/texts.h"
 
 namespace launcher {
 

@@ -1,7 +1,7 @@
 #include "startup_decision.h"
 
-#include "system_services/text_pattern.h"
-#include "system_services/texts.h"
+#include "common/text_pattern.h"
+#include "common/texts.h"
 #include "version.h"
 
 namespace launcher {

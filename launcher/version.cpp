@@ -2,9 +2,9 @@
 
 #include <climits>
 
-#include "system_services/errors.h"
-#include "system_services/text_pattern.h"
-#include "system_services/texts.h"
+#include "common/errors.h"
+#include "common/text_pattern.h"
+#include "common/texts.h"
 
 namespace launcher {
 

@@ -8,6 +8,4 @@ int main();
 
 // Named by the link (-e). The system calls it with a stack aligned to 4
 // bytes, which is all that the program's code expects (see CMakeLists.txt).
-extern "C" __attribute__((noreturn)) void LaunchEntry() {
-  ExitProcess(main());
-}
+extern "C" __attribute__((noreturn)) void LaunchEntry() { ExitProcess(main()); }

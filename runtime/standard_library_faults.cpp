@@ -4,10 +4,10 @@
 // copy-on-write string and the unwinder: most of the program. Here a fault (a
 // length past max_size, a string index out of range, no memory) ends the
 // program in the last-chance box.
+#include "common/errors.h"
+#include "common/texts.h"
 #include "faults.h"
-#include "system_services/errors.h"
-#include "system_services/last_chance.h"
-#include "system_services/texts.h"
+#include "launcher_services/last_chance.h"
 
 namespace {
 [[noreturn]] void Unexpected() {

@@ -1,5 +1,5 @@
 // In the tests a raised error is thrown, so that a case can see it and go on.
-#include "system_services/errors.h"
+#include "common/errors.h"
 
 namespace services {
 void Raise(const Exception& error) { throw error; }

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "system_services/errors.h"
+#include "common/errors.h"
 
 inline std::string Described(const services::Fault& fault) {
   return fault ? std::string(fault->TypeName()) + ": " + fault->Message() : "";

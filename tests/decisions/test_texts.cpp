@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "system_services/language_choice.h"
-#include "system_services/text_tables.h"
-#include "system_services/texts.h"
-#include "system_services/unpack.h"
+#include "common/language_choice.h"
+#include "common/text_tables.h"
+#include "common/texts.h"
+#include "common/unpack.h"
 
 using namespace services;
 

@@ -10,8 +10,8 @@
 
 #include <cstdio>
 
+#include "common/lock_names.h"
 #include "launcher/launch_locks.h"
-#include "system_services/lock_names.h"
 
 int main(int argc, char** argv) {
   std::string option = argc == 4 ? argv[2] : "", directory = argv[argc - 1];
@@ -23,8 +23,8 @@ int main(int argc, char** argv) {
     lock = launcher::LockTemporaryDirectory(directory);
   } else if (option == "--only-wait") {
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
-            "D:(A;;0x100000;;;WD)", SDDL_REVISION_1, &waitOnly.lpSecurityDescriptor,
-            nullptr) ||
+            "D:(A;;0x100000;;;WD)", SDDL_REVISION_1,
+            &waitOnly.lpSecurityDescriptor, nullptr) ||
         !CreateMutexA(
             &waitOnly, TRUE,
             services::LockNames(launcher::MediumClaimKey(directory)).Lock()))

@@ -1,5 +1,5 @@
 #include "scratch.h"
-#include "system_services/message_box.h"
+#include "windows/message_box.h"
 
 namespace services {
 int ShowBox(HWND, const char* text, const char* caption, UINT style) {

@@ -12,8 +12,8 @@
 #include <tuple>
 #include <vector>
 
-#include "system_services/unique_handle.h"
 #include "tests/common/raised.h"
+#include "windows/unique_handle.h"
 
 // Caption, text and style.
 using RecordedBox = std::tuple<std::string, std::string, unsigned>;

@@ -1,8 +1,9 @@
 // Box texts: Windows error reports, advice, and the last-chance text.
+#include "common/errors.h"
+#include "launcher_services/advice.h"
+#include "launcher_services/last_chance.h"
 #include "scratch.h"
-#include "system_services/errors.h"
-#include "system_services/last_chance.h"
-#include "system_services/messages.h"
+#include "windows/message_boxes.h"
 
 using namespace services;
 
@@ -13,11 +14,11 @@ TEST_F(Messages, PlainAdviceAndWindowsErrorBoxes) {
   ShowMessage("text", "caption");
   ShowAdvice("advice");
   SetLastError(ERROR_FILE_NOT_FOUND);
-  ReportWindowsError("GetTempPath");
+  ReportWindowsError("GetTempPath", GetLastError());
   // Silent for code 0 and for codes that the system has no text for.
   for (DWORD code : {0ul, 0x2badf00dul}) {
     SetLastError(code);
-    ReportWindowsError("WinExec");
+    ReportWindowsError("WinExec", GetLastError());
   }
   EXPECT_EQ(shownBoxes,
             (std::vector<RecordedBox>{
@@ -84,7 +85,9 @@ TEST(LastChanceText, StepsByTheCharactersOfTheCodePage) {
 }
 
 TEST_F(Messages, LastChanceBoxStopsWithItsIconAndHoldsTheWholeTask) {
-  ShowLastChanceBox(EInOutError(5));
+  EInOutError denied(5);
+  ShowLastChanceBox(denied.TypeName(), denied.Message().c_str(),
+                    denied.RaisedAt());
   ASSERT_EQ(shownBoxes.size(), 1u);
   auto [caption, text, style] = shownBoxes[0];
   EXPECT_EQ(caption, "Application Error");
@@ -111,7 +114,8 @@ TEST_F(Messages, LastChanceBoxShowsWhereTheErrorWasRaised) {
     try {
       raise();
     } catch (const Exception& error) {
-      ShowLastChanceBox(error);
+      ShowLastChanceBox(error.TypeName(), error.Message().c_str(),
+                        error.RaisedAt());
     }
   }
   ASSERT_EQ(shownBoxes.size(), raises.size());

@@ -1,8 +1,8 @@
 // Files: stamps, existence and list files.
+#include "common/errors.h"
+#include "launcher_services/partial_files.h"
 #include "scratch.h"
-#include "system_services/errors.h"
-#include "system_services/files.h"
-#include "system_services/partial_files.h"
+#include "windows/files.h"
 
 using namespace services;
 

@@ -1,7 +1,7 @@
 // The autorun rule against the real registry and file stamps.
+#include "common/errors.h"
 #include "launcher/installed_check.h"
 #include "scratch.h"
-#include "system_services/errors.h"
 
 using namespace launcher;
 

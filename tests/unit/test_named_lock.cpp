@@ -8,8 +8,8 @@
 // sddl.h needs the types of windows.h.
 #include <sddl.h>
 
-#include "system_services/lock_names.h"
-#include "system_services/named_lock.h"
+#include "common/lock_names.h"
+#include "windows/named_lock.h"
 
 using services::NamedLock;
 

@@ -1,8 +1,8 @@
 // Path texts, safe names and command-line tokens.
+#include "common/command_tokens.h"
+#include "common/errors.h"
 #include "scratch.h"
-#include "system_services/command_tokens.h"
-#include "system_services/errors.h"
-#include "system_services/paths.h"
+#include "windows/paths.h"
 
 using namespace services;
 

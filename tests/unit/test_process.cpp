@@ -1,7 +1,7 @@
 // Starting programs.
+#include "common/errors.h"
 #include "scratch.h"
-#include "system_services/errors.h"
-#include "system_services/process.h"
+#include "windows/process.h"
 
 using namespace services;
 

@@ -1,14 +1,14 @@
 // The uninstall registration and key-tree deletion, against the real registry.
 #include <cstring>
 
+#include "common/errors.h"
+#include "launcher_services/uninstall_registration.h"
 #include "scratch.h"
-#include "system_services/errors.h"
-#include "system_services/files.h"
-#include "system_services/paths.h"
-#include "system_services/registry.h"
-#include "system_services/registry_values.h"
-#include "system_services/uninstall_registration.h"
-#include "system_services/user_language_query.h"
+#include "windows/files.h"
+#include "windows/paths.h"
+#include "windows/registry.h"
+#include "windows/registry_values.h"
+#include "windows/user_language_query.h"
 
 using namespace services;
 

@@ -1,12 +1,12 @@
 // The administrator query, through fake token functions, so that failures
 // that no real system produces on demand can be tested too.
+#include "common/errors.h"
+#include "launcher_services/administrator_query.h"
+#include "launcher_services/startup.h"
+#include "launcher_services/startup_with_tokens.h"
+#include "launcher_services/uninstall_registration.h"
 #include "scratch.h"
-#include "system_services/administrator_query.h"
-#include "system_services/errors.h"
-#include "system_services/startup.h"
-#include "system_services/startup_with_tokens.h"
-#include "system_services/uninstall_registration.h"
-#include "system_services/windows_version.h"
+#include "windows/windows_version.h"
 
 using namespace services;
 

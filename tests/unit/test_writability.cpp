@@ -1,8 +1,8 @@
 // Writability probes: no probe file left, no system dialogs, the error mode
 // restored.
+#include "launcher_services/writability.h"
 #include "scratch.h"
-#include "system_services/files.h"
-#include "system_services/writability.h"
+#include "windows/files.h"
 
 using namespace services;
 

@@ -1,9 +1,0 @@
-#include "message_box.h"
-
-namespace services {
-
-int ShowBox(HWND owner, const char* text, const char* caption, UINT style) {
-  return MessageBoxA(owner, text, caption, style);
-}
-
-}  // namespace services
