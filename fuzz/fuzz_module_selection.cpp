@@ -10,8 +10,8 @@
 #include "launcher/module_selection.h"
 
 namespace {
-int CompareNoCase(const std::string& a, const std::string& b) {
-  return strcasecmp(a.c_str(), b.c_str());
+bool EqualNoCase(const std::string& a, const std::string& b) {
+  return strcasecmp(a.c_str(), b.c_str()) == 0;
 }
 }  // namespace
 
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const std::string medium = "D:\\";
   std::vector<std::string> lines =
-      launcher::HandOffListLines(medium, entries, CompareNoCase);
+      launcher::HandOffListLines(medium, entries, EqualNoCase);
   if (lines.empty()) return 0;
   if (lines.back() != "Setup 2.0") __builtin_trap();
   for (std::size_t i = 0; i + 1 < lines.size(); ++i) {

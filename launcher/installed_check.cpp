@@ -20,7 +20,8 @@ StartupCheck GatherStartupCheck(const std::string& mediumDirectory) {
   Fault fault = ReadUninstallValue("DisplayName", check.facts.displayName);
   if (!fault) fault = InstallDirectory(check.facts.installDirectory);
   check.registrationUnreadable = fault.has_value();
-  check.facts.filesPresent = MediumHasInstallFiles(mediumDirectory);
+  check.medium = ListMedium(mediumDirectory);
+  check.facts.filesPresent = check.medium.HasInstallFiles();
   check.decision = DecideStartup(check.facts, FileExistsSafe);
   return check;
 }
@@ -38,7 +39,8 @@ bool CheckStartup(const std::string& mediumDirectory,
       ShowAdvice(decision.advice);
       return false;
     case StartupDecision::Outcome::kHandOff:
-      HandOffModules(mediumDirectory, check.facts.installDirectory);
+      HandOffModules(mediumDirectory, check.facts.installDirectory,
+                     check.medium.entries);
       return false;
   }
   return false;

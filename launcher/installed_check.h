@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "medium.h"
 #include "startup_decision.h"
 
 namespace launcher {
@@ -11,6 +12,7 @@ namespace launcher {
 // The registration as far as it could be read, the medium's facts, and what
 // they mean.
 struct StartupCheck {
+  MediumListing medium;
   StartupFacts facts;
   bool registrationUnreadable = false;
   StartupDecision decision;

@@ -55,10 +55,10 @@ bool WriteInTurn(const std::string& directory,
 }  // namespace
 
 void HandOffModules(const std::string& mediumDirectory,
-                    const std::string& installDirectory) {
-  std::vector<std::string> lines = HandOffListLines(
-      mediumDirectory, EnumerateDirectory(mediumDirectory + "*.*"),
-      CompareNoCase);
+                    const std::string& installDirectory,
+                    const std::vector<services::DirectoryEntry>& entries) {
+  std::vector<std::string> lines =
+      HandOffListLines(mediumDirectory, entries, EqualNoCase);
   Fault written;
   // The application has not taken another medium's modules: this medium's
   // would take their place. Nothing is lost, and the user is told.

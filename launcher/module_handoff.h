@@ -2,6 +2,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "windows/files.h"
 
 namespace launcher {
 
@@ -11,6 +14,7 @@ namespace launcher {
 // take (it deletes it then); when it does not within the wait, raises
 // EBusyError, and neither list is lost.
 void HandOffModules(const std::string& mediumDirectory,
-                    const std::string& installDirectory);
+                    const std::string& installDirectory,
+                    const std::vector<services::DirectoryEntry>& entries);
 
 }  // namespace launcher

@@ -2,10 +2,10 @@
 
 namespace launcher {
 
-bool IsModuleFile(const std::string& name, CompareText compare) {
-  auto is = [&](const std::string& other) { return compare(name, other) == 0; };
+bool IsModuleFile(const std::string& name, EqualText equal) {
+  auto is = [&](const std::string& other) { return equal(name, other); };
   auto startsWith = [&](const std::string& prefix) {
-    return compare(name.substr(0, prefix.size()), prefix) == 0;
+    return equal(name.substr(0, prefix.size()), prefix);
   };
   if (!name.empty() && name[0] == '.') return false;
   if (name.find("604") == std::string::npos &&
@@ -49,11 +49,11 @@ std::string ListedName(const services::DirectoryEntry& entry) {
 
 std::vector<std::string> HandOffListLines(
     const std::string& mediumDirectory,
-    const std::vector<services::DirectoryEntry>& entries, CompareText compare) {
+    const std::vector<services::DirectoryEntry>& entries, EqualText equal) {
   std::vector<std::string> lines;
   for (const services::DirectoryEntry& entry : entries) {
     std::string name = ListedName(entry);
-    if (!name.empty() && IsModuleFile(name, compare))
+    if (!name.empty() && IsModuleFile(name, equal))
       lines.push_back(mediumDirectory + name);
   }
   if (!lines.empty()) lines.push_back("Setup 2.0");

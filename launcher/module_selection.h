@@ -11,7 +11,7 @@ namespace launcher {
 
 // The selection rules in their order: dot entries, names without "604" or
 // "304", and the files that every medium carries for setup are skipped.
-bool IsModuleFile(const std::string& name, CompareText compare);
+bool IsModuleFile(const std::string& name, EqualText equal);
 
 // The hand-off list's lines for the entries of mediumDirectory, in their
 // order, then "Setup 2.0"; empty when no entry is a module. An entry goes by
@@ -20,6 +20,6 @@ bool IsModuleFile(const std::string& name, CompareText compare);
 // COM1, ...) is skipped.
 std::vector<std::string> HandOffListLines(
     const std::string& mediumDirectory,
-    const std::vector<services::DirectoryEntry>& entries, CompareText compare);
+    const std::vector<services::DirectoryEntry>& entries, EqualText equal);
 
 }  // namespace launcher

@@ -79,7 +79,7 @@ void RunLauncher(const std::string& programPath,
                  const std::string& firstArgument) {
   std::string medium = MediumDirectory(WithoutLongPathPrefix(programPath));
   StartupCheck check = GatherStartupCheck(medium);
-  bool plain = FileExistsSafe(medium + "Lxv.Exe");
+  bool plain = check.medium.HasFile("Lxv.Exe");
   std::string mediumProgram = medium + (plain ? "Lxv.exe" : "Lxv.ex_");
   auto autorunStops = [&] {
     return check.decision.outcome == StartupDecision::Outcome::kLaunch &&

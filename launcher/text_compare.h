@@ -1,5 +1,5 @@
 // The comparison that the decisions use to match names without regard to
-// case. The program passes the locale's own (services::CompareNoCase); the
+// case. The program passes the locale's own (services::EqualNoCase); the
 // decisions never call the platform themselves.
 #pragma once
 
@@ -7,7 +7,6 @@
 
 namespace launcher {
 
-// 0 means equal.
-using CompareText = int (*)(const std::string& a, const std::string& b);
+using EqualText = bool (*)(const std::string& a, const std::string& b);
 
 }  // namespace launcher

@@ -1,8 +1,10 @@
 """Measures the shipped launcher under Wine, paired with a program that does
 nothing but import the same DLLs, so that what Wine costs to start a program
 is measured alongside: the silent autorun stop (an installed copy is newer),
-a setup start from a compressed medium, and a hand-off of 10,000 modules.
-Prints medians of wall and CPU time; the ratio is launcher over baseline."""
+a setup start from a compressed medium; and hand-offs of 10,000 and 100,000
+modules, each paired with a floor program that only lists the same medium
+and writes the same list. Prints medians of wall and CPU time; the ratio is
+the launcher's over the baseline's or the floor's."""
 
 import os
 import pathlib
@@ -69,6 +71,45 @@ def row(what, launcher, baseline):
           f"{baseline[0]:7.3f} s {baseline[1]:7.3f} s   {launcher[0] / baseline[0]:5.2f}")
 
 
+FLOOR = wd.RELEASE / "standin" / "handoff_floor.exe"
+
+
+def handoff(work, count):
+    """A hand-off of count modules by the launcher, against the floor: a
+    program that only lists the same medium and writes the same list. Both
+    start from the medium, as any program there does: Wine looks for their
+    libraries in its folder first, a long look in a folder of 100,000
+    entries."""
+    modules = os.path.join(work, f"modules-{count}")
+    os.mkdir(modules)
+    shutil.copy(wd.MEDIA / "compressed" / "LAUNCH.EXE", modules)
+    shutil.copy(FLOOR, os.path.join(modules, "FLOOR.EXE"))
+    for i in range(count):
+        with open(os.path.join(modules, f"m{i:06}.604"), "w") as module:
+            module.write("module\r\n")
+    wd.map_drive("d", modules)
+    data = wd.prefix() / "drive_c" / "Lexivane Data" / "AutoLoad.Lst"
+    install_copy(YEAR_2010)
+    launcher, floor = [], []
+    for _ in range(max(PAIRS // 4, 3)):
+        data.unlink(missing_ok=True)
+        wall, cpu, code = timed("D:\\LAUNCH.EXE")
+        wait_for_the_main_application()
+        listed = data.read_text().count("\n")
+        if code != 0 or listed != count + 1:
+            sys.exit(f"benchmark: the launcher ended with {code}, {listed} lines listed")
+        launcher.append((wall, cpu))
+        data.unlink()
+        wall, cpu, code = timed("D:\\FLOOR.EXE")
+        if code != 0 or data.read_text().count("\n") != count + 1:
+            sys.exit(f"benchmark: the floor program ended with {code}")
+        floor.append((wall, cpu))
+    mine, least = [tuple(statistics.median(run[i] for run in runs) for i in (0, 1))
+                   for runs in (launcher, floor)]
+    print(f"hand-off of {count:,} modules: {mine[0]:.3f} s wall, {mine[1]:.3f} s cpu; "
+          f"floor {least[0]:.3f} s wall, {least[1]:.3f} s cpu; ratio {mine[0] / least[0]:.2f}")
+
+
 def main():
     work = tempfile.mkdtemp(prefix="launch-benchmark-")
     medium = os.path.join(work, "medium")
@@ -87,19 +128,8 @@ def main():
         wd.clear_temp_directory()
     row("setup start (expands, starts)", *pairs(fresh_machine))
 
-    modules = os.path.join(work, "modules")
-    os.mkdir(modules)
-    shutil.copy(wd.MEDIA / "compressed" / "LAUNCH.EXE", modules)
-    for i in range(10000):
-        with open(os.path.join(modules, f"m{i:05}.604"), "w") as module:
-            module.write("module\r\n")
-    wd.map_drive("d", modules)
-    install_copy(YEAR_2010)
-    wall, cpu, code = timed("D:\\LAUNCH.EXE")
-    wait_for_the_main_application()
-    listed = (wd.prefix() / "drive_c" / "Lexivane Data" / "AutoLoad.Lst").read_text().count("\n")
-    print(f"hand-off of 10,000 modules: {wall:.3f} s wall, {cpu:.3f} s cpu, "
-          f"{listed} lines listed, exit code {code}")
+    for count in (10000, 100000):
+        handoff(work, count)
     shutil.rmtree(work, ignore_errors=True)
 
 

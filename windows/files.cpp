@@ -89,7 +89,9 @@ std::vector<DirectoryEntry> EnumerateDirectory(const std::string& pattern) {
   do {
     data.cFileName[MAX_PATH - 1] = '\0';
     data.cAlternateFileName[13] = '\0';
-    entries.push_back({data.cFileName, data.cAlternateFileName});
+    entries.push_back(
+        {data.cFileName, data.cAlternateFileName,
+         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
   } while (FindNextFileA(find.get(), &data));
   return entries;
 }

@@ -27,6 +27,7 @@ void EnsureFileExists(const std::string& name);
 struct DirectoryEntry {
   std::string name;
   std::string alias;
+  bool folder = false;
 };
 // Every entry that the pattern matches, folders and "." ".." included.
 std::vector<DirectoryEntry> EnumerateDirectory(const std::string& pattern);

@@ -4,6 +4,7 @@
 
 #include "common/double_byte_text.h"
 #include "common/errors.h"
+#include "common/plain_text.h"
 #include "common/text_pattern.h"
 #include "common/texts.h"
 #include "launcher_services/code_page_paths.h"
@@ -99,6 +100,11 @@ int CompareNoCase(const std::string& a, const std::string& b) {
                         static_cast<int>(a.size()), b.c_str(),
                         static_cast<int>(b.size())) -
          2;
+}
+
+bool EqualNoCase(const std::string& a, const std::string& b) {
+  std::optional<bool> plain = PlainEqualNoCase(a, b);
+  return plain ? *plain : CompareNoCase(a, b) == 0;
 }
 
 }  // namespace services

@@ -29,5 +29,7 @@ std::string SanitizeFileName(const std::string& path);
 
 // Locale-aware, case-blind: 0 means equal.
 int CompareNoCase(const std::string& a, const std::string& b);
+// The same comparison's equality, quick where both are plain ASCII.
+bool EqualNoCase(const std::string& a, const std::string& b);
 
 }  // namespace services

@@ -16,8 +16,8 @@ using namespace launcher;
 namespace {
 // ASCII is all that the names need, and it runs the same on the host and
 // under Wine.
-int AsciiCompareNoCase(const std::string& a, const std::string& b) {
-  return strcasecmp(a.c_str(), b.c_str());
+bool AsciiEqualNoCase(const std::string& a, const std::string& b) {
+  return strcasecmp(a.c_str(), b.c_str()) == 0;
 }
 }  // namespace
 
@@ -52,12 +52,12 @@ TEST(FirstArgument, RefusesMoreThan256Characters) {
 TEST(IsModuleFile, SelectionRulesInTheirOrder) {
   for (const char* name : {"alpha.604", "x304y.dat", "Extra604", "beta.304",
                            "SHARE.604", "dia.604", "prelude.6040"})
-    EXPECT_TRUE(IsModuleFile(name, AsciiCompareNoCase)) << name;
+    EXPECT_TRUE(IsModuleFile(name, AsciiEqualNoCase)) << name;
   for (const char* name :
        {".", "..", ".hidden604", "readme.txt", "", "prelude.604", "PRELUDE.604",
         "Shared.604", "Shared2.604", "SHAREDx304", "earlyen.604", "EarlyEn.604",
         "dialfr.604", "DIAL304"})
-    EXPECT_FALSE(IsModuleFile(name, AsciiCompareNoCase)) << name;
+    EXPECT_FALSE(IsModuleFile(name, AsciiEqualNoCase)) << name;
 }
 
 // Names from a medium made on another system: by the alias when the name
@@ -78,7 +78,7 @@ TEST(HandOffListLines, OddNamesGoByTheirAliasOrNotAtAll) {
       {"CONIN$.604", ""},
       {"CONSOLE.604", ""},
       {"COM10.604", ""}};
-  EXPECT_EQ(HandOffListLines("D:\\", entries, AsciiCompareNoCase),
+  EXPECT_EQ(HandOffListLines("D:\\", entries, AsciiEqualNoCase),
             (std::vector<std::string>{"D:\\A604~1.604", "D:\\EOF~1.604",
                                       "D:\\_604~1.604", "D:\\CONSOLE.604",
                                       "D:\\COM10.604", "Setup 2.0"}));
