@@ -13,8 +13,9 @@ import unittest
 
 from launch_case import LaunchCase, wd
 
+from kit.checking import customer_machines  # noqa: E402  (launch_case finds the kit)
+
 sys.path.insert(0, str(wd.ROOT / "cmake"))
-import customer_machines  # noqa: E402
 import text_tables  # noqa: E402
 
 TEXTS = wd.ROOT / "resources" / "texts"
