@@ -90,6 +90,15 @@ launch_ensure_prefix() {
   timeout 300 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
+# Ends the Xvfb that answers on LAUNCH_DISPLAY, whoever started it.
+launch_stop_display() {
+  local owner
+  owner=$(tr -dc 0-9 <"/tmp/.X${LAUNCH_DISPLAY#:}-lock" 2>/dev/null)
+  if [ -n "$owner" ] && grep -qx 'X.*' "/proc/$owner/comm" 2>/dev/null; then
+    kill "$owner" 2>/dev/null || true
+  fi
+}
+
 # Ends every Wine process of the prefix, and the display if this shell
 # started it.
 launch_stop_wine() {

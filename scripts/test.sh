@@ -13,7 +13,7 @@ ctest --preset host "$@"
 # ... and a few seconds of fuzzing each, with sanitizers.
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j"$(nproc)"
-ctest --preset fuzz "$@"
+ctest --preset fuzz -j"$(nproc)" "$@"
 
 cmake --preset release >/dev/null
 cmake --build --preset release -j"$(nproc)"
@@ -23,6 +23,18 @@ cmake --build --preset tests -j"$(nproc)"
 source kit/wine-env.sh
 launch_ensure_display
 launch_ensure_prefix
-trap launch_stop_wine EXIT
+# The lane of launchers at once has a prefix and a display of its own; its
+# cases make them as they start, and they end here.
+stop_lanes() {
+  launch_stop_wine
+  (export LAUNCH_WINEPREFIX=$PWD/build/wineprefix-at-once LAUNCH_DISPLAY=:85
+   source kit/wine-env.sh
+   wineserver -k >/dev/null 2>&1
+   launch_stop_display)
+}
+trap stop_lanes EXIT
 
-ctest --preset tests "$@"
+# The Wine cases in their lanes, side by side with the medium kit and the
+# release built again: most of their time is waiting for windows and
+# programs.
+ctest --preset tests -j3 "$@"
