@@ -23,18 +23,28 @@ cmake --build --preset tests -j"$(nproc)"
 source kit/wine-env.sh
 launch_ensure_display
 launch_ensure_prefix
-# The lane of launchers at once has a prefix and a display of its own; its
-# cases make them as they start, and they end here.
+# The lanes of launchers at once have a prefix (a copy of the first) and a
+# display each; all end here.
+lanes=("at_once :85" "held :84")
+in_lane() {
+  (export LAUNCH_WINEPREFIX=$PWD/build/wineprefix-$1 LAUNCH_DISPLAY=$2
+   source kit/wine-env.sh
+   "${@:3}")
+}
+lane_up() { launch_ensure_display && launch_ensure_prefix "$1"; }
+lane_down() { wineserver -k >/dev/null 2>&1; launch_stop_display; }
+for lane in "${lanes[@]}"; do
+  in_lane $lane lane_up "$WINEPREFIX"
+done
 stop_lanes() {
   launch_stop_wine
-  (export LAUNCH_WINEPREFIX=$PWD/build/wineprefix-at-once LAUNCH_DISPLAY=:85
-   source kit/wine-env.sh
-   wineserver -k >/dev/null 2>&1
-   launch_stop_display)
+  for lane in "${lanes[@]}"; do
+    in_lane $lane lane_down
+  done
 }
 trap stop_lanes EXIT
 
 # The Wine cases in their lanes, side by side with the medium kit and the
 # release built again: most of their time is waiting for windows and
 # programs.
-ctest --preset tests -j3 "$@"
+ctest --preset tests -j4 "$@"

@@ -2,11 +2,13 @@
 user would see: every message box (caption and text, in order), the exit
 code, how the stand-in main application was started, and files written."""
 
+import contextlib
 import getpass
 import os
 import pathlib
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -179,21 +181,41 @@ def window_name(env, window):
     return named.stdout.rstrip("\n") if named.returncode == 0 else ""
 
 
-def _main_application_running():
-    """Whether a stand-in main application runs in this driver's prefix, or
-    a launcher: a program that the launcher starts is a copy of it until the
-    new program takes over the process."""
+def prefix_programs(wanted=lambda command: True):
+    """(process id, command line lower-cased with its arguments apart) of
+    every wanted program that runs in this driver's prefix."""
     ours = b"\0WINEPREFIX=" + os.fsencode(environment()["WINEPREFIX"]) + b"\0"
     for process in pathlib.Path("/proc").glob("[0-9]*"):
         try:
-            command = (process / "cmdline").read_bytes().lower()
-            if b"lxv.exe" not in command and b"launch.exe" not in command:
-                continue
-            if ours in b"\0" + (process / "environ").read_bytes():
-                return True
+            command = (process / "cmdline").read_bytes().lower().split(b"\0")
+            if wanted(command) and ours in b"\0" + (process / "environ").read_bytes():
+                yield int(process.name), command
         except OSError:
             continue
-    return False
+
+
+def _ours(command):
+    """A stand-in main application, or a launcher: a program that the
+    launcher starts is a copy of it until the new program takes over the
+    process."""
+    return any(b"lxv.exe" in part or b"launch.exe" in part for part in command)
+
+
+def _main_application_running():
+    return any(prefix_programs(_ours))
+
+
+def end_main_applications():
+    """Ends the launchers and stand-ins that a case left running, so that the
+    next case's runs do not wait for them."""
+    for _ in range(50):
+        left = [pid for pid, _ in prefix_programs(_ours)]
+        if not left:
+            return
+        for pid in left:
+            with contextlib.suppress(OSError):
+                os.kill(pid, signal.SIGKILL)
+        time.sleep(0.1)
 
 
 class BoxMismatch(AssertionError):

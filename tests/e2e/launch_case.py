@@ -22,6 +22,7 @@ class LaunchCase(unittest.TestCase):
         self.temp = wd.temp_directory()
         wd.forget_installed_copy()
         self.addCleanup(wd.forget_installed_copy)
+        self.addCleanup(wd.end_main_applications)
 
     def medium(self, sample="compressed", remove=(), drive="d"):
         """A copy of a sample medium, mapped as the drive; answers its folder."""

@@ -3,7 +3,9 @@ them, under other names of the same folders, and with a second medium beside:
 one setup for each thing the user does, each with the program that its own
 launcher expanded; never a silent drop, never an endless wait."""
 
+import atexit
 import contextlib
+import functools
 import os
 import pathlib
 import shutil
@@ -31,17 +33,22 @@ def holding(*arguments, program=None):
         holder.wait(timeout=60)
 
 
-def run_at_once(starts, timeout=600, one_acts=False, apart=0, extra_env=None):
+def launchers_running():
+    return len(list(wd.prefix_programs(lambda command: command[0].endswith(b"launch.exe"))))
+
+
+def run_at_once(starts, timeout=600, meet=False, apart=0, extra_env=None):
     """Starts every (install folder, command) together (apart seconds after
     one another), presses every box until all have ended, and answers (exit
     code, box texts, records) each.
-    one_acts: the temporary directory is held until all launchers but one
-    have ended (or for 40 s), so that the one at work meets them all."""
+    meet: the temporary directory is held until every launcher runs, and two
+    seconds more (40 s at most), so that they meet however long each takes
+    to come up: none can start setup meanwhile."""
     work = pathlib.Path(tempfile.mkdtemp(prefix="launch-at-once-"))
     env, processes, holder = wd.environment(), [], contextlib.ExitStack()
-    if one_acts:
+    if meet:
         holder.enter_context(holding(TEMP + "\\"))
-        release = time.monotonic() + 40
+        release, all_up = time.monotonic() + 40, None
     for i, (install, *command) in enumerate(starts):
         own = {"WINEDEBUG": "+msgbox", "LXV_STANDIN_INSTALL_DIR": install,
                "LXV_STANDIN_RECORD": wd.unix_to_windows(work / f"{i}.txt")} | (extra_env or {})
@@ -50,7 +57,9 @@ def run_at_once(starts, timeout=600, one_acts=False, apart=0, extra_env=None):
                                           stdout=subprocess.DEVNULL, stderr=open(work / f"{i}.trace", "w")))
     deadline, quiet = time.monotonic() + timeout, 0
     while quiet < 5 and time.monotonic() < deadline:
-        if one_acts and (sum(p.poll() is None for p in processes) <= 1 or time.monotonic() > release):
+        if meet and all_up is None and launchers_running() == len(starts):
+            all_up = time.monotonic()
+        if meet and time.monotonic() > min(release, (all_up or release) + 2):
             holder.close()
         windows = wd.visible_windows(env)
         for window in windows:
@@ -72,18 +81,26 @@ def with_temp(temp, command):
     return ["cmd", "/c", f"set TEMP={temp}&& set TMP={temp}&& {command}"]
 
 
+@functools.cache
+def slow_library(library):
+    """library and 4 MiB of zeros, compressed once for every case (the
+    compressor takes seconds a megabyte)."""
+    folder = pathlib.Path(tempfile.mkdtemp(prefix="launch-slow-library-"))
+    atexit.register(shutil.rmtree, folder, True)
+    (folder / "big").write_bytes(library + bytes(4 << 20))
+    subprocess.run(["mscompress", str(folder / "big")], check=True, timeout=120)
+    return folder / "big_"
+
+
 class AtOnce(LaunchCase):
     # Each case arranges for the launchers to meet: one round shows it.
     ROUNDS = 1
 
     def slow_to_expand(self, medium):
-        """Gives medium a compressed library of 16 MiB, whose expansion takes
+        """Gives medium a compressed library of 4 MiB, whose expansion takes
         long enough for launchers started with it to meet its launcher at
         work, between its program and its library."""
-        big = self.work / "big"
-        big.write_bytes(self.original("Pyrn.DLL") + bytes(16 << 20))
-        subprocess.run(["mscompress", str(big)], check=True, timeout=120)
-        (self.work / "big_").replace(medium / "Pyrn.Dl_")
+        shutil.copy(slow_library(self.original("Pyrn.DLL")), medium / "Pyrn.Dl_")
 
     def second_letter(self, letter, folder):
         wd.map_drive(letter, folder)
@@ -106,7 +123,8 @@ class AtOnce(LaunchCase):
             install = {folder: wd.unix_to_windows(folder) + "\\" for folder in (d, e)}
             d1, d2, e_run = run_at_once([(install[d], *with_temp(TEMP, "D:\\LAUNCH.EXE autorun")),
                                          (install[d], *with_temp(TEMP, "D:\\LAUNCH.EXE")),
-                                         (install[e], *with_temp("S:\\", "E:\\LAUNCH.EXE"))])
+                                         (install[e], *with_temp("S:\\", "E:\\LAUNCH.EXE"))],
+                                        meet=True)
             # The autorun and the double-click of D: give one setup, silently.
             self.assertEqual((d1[:2], d2[:2], len(d1[2] + d2[2])), ((0, []), (0, []), 1))
             self.assertEqual((d / "Lxv.Exe").read_bytes(), self.original("Lxv.exe"))
@@ -124,7 +142,7 @@ class AtOnce(LaunchCase):
             wd.forget_installed_copy()
             install = wd.unix_to_windows(self.work / f"i{round}") + "\\"
             runs = run_at_once([(install, "D:\\LAUNCH.EXE", "autorun"), (install, "d:\\launch.exe"),
-                                (install, "G:\\LAUNCH.EXE")], one_acts=True)
+                                (install, "G:\\LAUNCH.EXE")], meet=True)
             self.assertEqual([run[:2] for run in runs], [(0, [])] * 3)
             self.assertEqual(sum(len(run[2]) for run in runs), 1, runs)
 
