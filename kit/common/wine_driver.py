@@ -194,11 +194,19 @@ def prefix_programs(wanted=lambda command: True):
             continue
 
 
+def program_name(command):
+    """The file name of the program that a command line runs, for a Windows
+    program also while Wine's loader still starts it."""
+    names = [part.replace(b"\\", b"/").rsplit(b"/", 1)[-1] for part in command[:2]]
+    return names[1] if names[0].startswith(b"wine") and len(names) > 1 else names[0]
+
+
 def _ours(command):
     """A stand-in main application, or a launcher: a program that the
     launcher starts is a copy of it until the new program takes over the
-    process."""
-    return any(b"lxv.exe" in part or b"launch.exe" in part for part in command)
+    process. Only the program counts: a Unix tool that names a launcher among
+    its arguments (the medium kit's) is neither."""
+    return program_name(command).endswith((b"lxv.exe", b"launch.exe"))
 
 
 def _main_application_running():

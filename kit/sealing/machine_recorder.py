@@ -307,9 +307,14 @@ def main(argv):
     signal.signal(signal.SIGINT, signal.SIG_DFL)
     ctypes.CDLL(None).prctl(PR_SET_DUMPABLE, 0, 0, 0, 0)
     recorder = Recorder(json.loads(argv[0]))
-    recorder.start_wine()
-    if recorder.settings["command"]:
-        recorder.observe()
+    try:
+        recorder.start_wine()
+        if recorder.settings["command"]:
+            recorder.observe()
+    except Exception as failure:  # the checker says why the check could not run
+        say({"failed": f"{type(failure).__name__}: {failure}"})
+        recorder.end_everything()
+        return 1
     recorder.end_everything()
     say({"processes": list(recorder.watch.records())})
     say({"done": True})

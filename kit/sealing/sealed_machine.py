@@ -249,6 +249,8 @@ def _run_sealed(seals, machine, display, command, locale, shots, limit):
             message = said.get(timeout=max(0.1, deadline - time.monotonic()))
             if message is None:
                 raise SealFailed("the machine's recorder ended before its report")
+            if "failed" in message:
+                raise SealFailed(f"the machine's recorder failed: {message['failed']}")
             lines += [message["observer"]] if "observer" in message else []
             run.unix = message.get("processes", run.unix)
             run.no_desktop |= message.get("no_desktop", False)
@@ -292,6 +294,8 @@ def _answer_boxes(env, said, lines, seen, shots, run, limit):
             message = said.get()
             if message is None:
                 raise SealFailed("the machine's recorder ended before the start program")
+            if "failed" in message:
+                raise SealFailed(f"the machine's recorder failed: {message['failed']}")
             if "observer" in message:
                 lines.append(message["observer"])
                 if message["observer"].startswith("start="):

@@ -34,7 +34,7 @@ def holding(*arguments, program=None):
 
 
 def launchers_running():
-    return len(list(wd.prefix_programs(lambda command: command[0].endswith(b"launch.exe"))))
+    return len(list(wd.prefix_programs(lambda command: wd.program_name(command) == b"launch.exe")))
 
 
 def run_at_once(starts, timeout=600, meet=False, apart=0, extra_env=None):
