@@ -7,9 +7,9 @@ cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 source kit/wine-env.sh
-# The Wine prefixes come up meanwhile: the first, and those of the lanes of
-# launchers at once, copies of it (each lane has a display of its own).
-lanes=(":87" "at_once :85" "held :84")
+# The Wine prefixes come up meanwhile: the first, and those of the other
+# lanes, copies of it (each lane has a display of its own).
+lanes=(":87" "plain :83" "at_once :85" "held :84")
 in_lane() {
   (if [ $# -gt 1 ] && [[ $1 != :* ]]; then
      export LAUNCH_WINEPREFIX=$PWD/build/wineprefix-$1 LAUNCH_DISPLAY=$2
