@@ -48,7 +48,7 @@ wait $prefixes
 ctest --preset fuzz -j"$(nproc)" "$@" >build/fuzz/ctest.log 2>&1 &
 fuzzing=$!
 status=0
-ctest --preset tests -j6 "$@" || status=$?
+ctest --preset tests -j4 "$@" || status=$?
 wait $fuzzing || status=$?
 cat build/fuzz/ctest.log
 exit $status
