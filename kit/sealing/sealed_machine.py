@@ -225,6 +225,12 @@ def _recorder(seals, machine, display, locale, command):
                             stderr=subprocess.DEVNULL)
 
 
+def _raise_if_failed(message):
+    """A recorder that could not go on says why."""
+    if "failed" in message:
+        raise SealFailed(f"the machine's recorder failed: {message['failed']}")
+
+
 def _run_sealed(seals, machine, display, command, locale, shots, limit):
     recorder = _recorder(seals, machine, display, locale, command)
     said = queue.Queue()
@@ -249,8 +255,7 @@ def _run_sealed(seals, machine, display, command, locale, shots, limit):
             message = said.get(timeout=max(0.1, deadline - time.monotonic()))
             if message is None:
                 raise SealFailed("the machine's recorder ended before its report")
-            if "failed" in message:
-                raise SealFailed(f"the machine's recorder failed: {message['failed']}")
+            _raise_if_failed(message)
             lines += [message["observer"]] if "observer" in message else []
             run.unix = message.get("processes", run.unix)
             run.no_desktop |= message.get("no_desktop", False)
@@ -294,8 +299,7 @@ def _answer_boxes(env, said, lines, seen, shots, run, limit):
             message = said.get()
             if message is None:
                 raise SealFailed("the machine's recorder ended before the start program")
-            if "failed" in message:
-                raise SealFailed(f"the machine's recorder failed: {message['failed']}")
+            _raise_if_failed(message)
             if "observer" in message:
                 lines.append(message["observer"])
                 if message["observer"].startswith("start="):
